@@ -1,0 +1,212 @@
+#include "driver/benchmark.hpp"
+
+#include <cmath>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "mp/arctg.hpp"
+#include "mp/common.hpp"
+#include "mp/digits.hpp"
+#include "runtime/clock.hpp"
+#include "runtime/format.hpp"
+#include "runtime/list_input.hpp"
+#include "runtime/stop.hpp"
+#include "runtime/unit.hpp"
+
+namespace driver {
+
+namespace {
+
+using runtime::ListRecord;
+
+constexpr std::string_view kBanner =
+    " This is a computing power benchmark based on PI number calculation.\n"
+    " This program updates Tarnoval.Dat file:  50 characters of a compurer\n"
+    " identifier, e.g., [DEC 3000-600s AXP alpha station], are appended with\n"
+    " the benchmark value.  The last line of the file is thought to contain\n"
+    " YOUR COMPUTER NAME, which will be appended with its behchmark parameter\n"
+    " if the calculation duration is more than 1 second (the timing precision).\n";
+
+// The four digit vectors of the run.
+mp::DigitStorage arctan5, arctan239, scratch1, scratch2;
+
+// arctg's lines go to the console as list-directed records.
+class ConsoleLines : public mp::Console {
+ public:
+  void write_text_int(std::string_view text, std::int32_t value) override {
+    runtime::console_write(ListRecord().text(text).integer(value).str());
+  }
+  void write_empty() override { runtime::console_write(ListRecord().str()); }
+};
+
+void console_line(std::string_view text) { runtime::console_write(ListRecord().text(text).str()); }
+
+struct Sizes {
+  std::int32_t group_count;
+  std::int32_t accepted_digits;
+  std::int32_t vector_length;
+};
+
+struct Timing {
+  float duration;
+};
+
+// The radix and the limits that follow from it.
+std::int32_t set_up() {
+  mp::common.radix = 10000;
+  const float radix_real = static_cast<float>(mp::common.radix);
+  mp::common.radix_root = static_cast<std::int32_t>(std::sqrt(radix_real));
+  return mp::digits_per_element(mp::common.radix);
+}
+
+// Banner, prompt and answer until a digit count is accepted; stop 901 at
+// the end of input or an unreadable answer.
+Sizes hold_dialogue(std::int32_t digits_per_element) {
+  const std::int32_t max_digits = 16000 * digits_per_element;
+  runtime::console_write(kBanner);
+  console_line("The last Tarnoval.Dat line is copied before updating.");
+  console_line("Hit Ctrl-Z to quit.");
+
+  std::int32_t digit_count = 16000;
+  for (;;) {
+    runtime::console_write(" Enter number of digits for pi [4;" + runtime::field_i(max_digits, 5) + "] ");
+    const runtime::ReadOutcome read = runtime::read_list_integer(runtime::console_input(), digit_count);
+    if (read == runtime::ReadOutcome::kEnd || read == runtime::ReadOutcome::kError) runtime::stop(901);
+    runtime::console_write(ListRecord().str());
+    runtime::console_write(ListRecord().integer(digit_count).text(" has been entered.").str());
+    if (digit_count <= 3) continue;
+    if (digit_count > max_digits) {
+      runtime::console_write(" You misspelled." + runtime::field_i(max_digits, 6) + " is maximum. Retry, please.\n");
+      continue;
+    }
+    break;
+  }
+
+  Sizes sizes{};
+  sizes.group_count = (digit_count - 1) / digits_per_element + 1;
+  sizes.accepted_digits = digits_per_element * sizes.group_count;
+  sizes.vector_length = sizes.group_count + 1;
+  runtime::console_write(ListRecord().integer(sizes.accepted_digits).text(" has been accepted.").str());
+  return sizes;
+}
+
+// A record for the console, then the same for a file; stop 903 when the
+// file write fails.
+void to_console_and_file(const std::string& record, runtime::FileUnit& file) {
+  runtime::console_write(record);
+  if (!file.write(record)) {
+    console_line("Write error.");
+    runtime::stop(903);
+  }
+}
+
+void to_file(const std::string& records, runtime::FileUnit& file) {
+  if (!file.write(records)) {
+    console_line("Write error.");
+    runtime::stop(903);
+  }
+}
+
+std::string time_record(std::string_view label, const char (&time_text)[8]) {
+  return " " + std::string(label) + " " + std::string(time_text, 8) + "\n";
+}
+
+std::span<const std::int32_t> groups_of(const mp::DigitStorage& v, const Sizes& sizes) {
+  return std::span<const std::int32_t>(v.data(), static_cast<std::size_t>(sizes.group_count));
+}
+
+// Opens the result files, times the computation of pi and writes the two
+// arctangents, pi, the size and the times.
+Timing compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::FileUnit& out_file) {
+  if (!test_file.open("PI.Tst")) {
+    console_line("Error opening Pi.Tst");
+    runtime::stop(1000);
+  }
+  if (!out_file.open("PI.OUT")) {
+    console_line("Error opening Pi.Out");
+    runtime::stop(1001);
+  }
+  const std::int32_t n = sizes.vector_length;
+  ConsoleLines console;
+  char start_text[8];
+  char end_text[8];
+
+  runtime::time_of_day_text(start_text, 8);
+  to_console_and_file(" Speed test data: dimension is " + runtime::field_i(n, 5) + "\n", test_file);
+  to_console_and_file(time_record("Start time", start_text), test_file);
+  console_line("Calculating arctg(1/5).");
+
+  const std::time_t start = runtime::calendar_time();  // the timed interval begins
+  mp::arctg(arctan5, scratch1, scratch2, n, 5, console);
+  to_file(runtime::group_records(" ArcTangent( 1 / 5 ) = 0.", 26, groups_of(arctan5, sizes)), out_file);
+  console_line("Calculating arctg(1/239).");
+  mp::arctg(arctan239, scratch1, scratch2, n, 239, console);
+  to_file(runtime::group_records(" ArcTangent( 1/239 ) = 0.", 26, groups_of(arctan239, sizes)), out_file);
+  console_line("Calculating arctg(1/5)*4.");
+  mp::vec_mul_small(arctan5, n, 4);
+  console_line("Calculating arctg(1/5)*4-arctg(1/239).");
+  mp::vec_sub(arctan5, arctan239, n);
+  console_line("Calculating pi=(arctg(1/5)*4-arctg(1/239))*4.");
+  mp::vec_mul_small(arctan5, n, 4);  // the integer part 3 is dropped
+  const Timing timing{runtime::seconds_since(start)};  // the timed interval ends
+
+  runtime::time_of_day_text(end_text, 8);
+  to_console_and_file(time_record("End time  ", end_text), test_file);
+  to_console_and_file(ListRecord().text("Duration is").real(timing.duration).text(" sec").str(), test_file);
+  to_file(runtime::group_records(" Pi = 3.", 9, groups_of(arctan5, sizes)), out_file);
+  return timing;
+}
+
+[[noreturn]] void record_file_error() {
+  console_line("Error reading/writing benchmark file.");
+  runtime::stop(912);
+}
+
+// Turns a duration of more than a second into the benchmark figure and adds
+// it, after the identifier on the last line, to the record file.
+[[noreturn]] void record_benchmark(const Sizes& sizes, const Timing& timing) {
+  if (!(timing.duration > 1.0f)) runtime::stop();
+  const long double digits = static_cast<float>(sizes.accepted_digits);
+  const auto benchmark_figure =
+      static_cast<float>(static_cast<long double>(0.0006f) * digits * digits / timing.duration);
+
+  runtime::FileUnit record_file;
+  if (!record_file.open("Tarnoval.Dat")) {
+    console_line("Error opening Tarnoval.Dat");
+    runtime::stop(1002);
+  }
+  record_file.lock_exclusive();
+  runtime::FileUnit::Record50 line_buffer;
+  runtime::FileUnit::Record50 last_line;
+  last_line.fill(' ');
+  for (;;) {
+    const auto read = record_file.read_a50(line_buffer);
+    if (read == runtime::FileUnit::ReadResult::kEnd) break;
+    if (read == runtime::FileUnit::ReadResult::kError) record_file_error();
+    last_line = line_buffer;
+  }
+  const std::string_view identifier(last_line.data(), last_line.size());
+  runtime::console_write(ListRecord().text(identifier).real(benchmark_figure).str());
+  {
+    const runtime::InterruptsHeld held;
+    if (!record_file.append_line(std::string(identifier) + " " + runtime::field_g(benchmark_figure, 15, 7))) {
+      record_file_error();
+    }
+  }
+  runtime::stop();
+}
+
+}  // namespace
+
+void run_benchmark() {
+  const std::int32_t digits_per_element = set_up();
+  const Sizes sizes = hold_dialogue(digits_per_element);
+  runtime::FileUnit test_file;
+  runtime::FileUnit out_file;
+  const Timing timing = compute_pi(sizes, test_file, out_file);
+  record_benchmark(sizes, timing);
+}
+
+}  // namespace driver

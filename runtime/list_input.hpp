@@ -1,0 +1,28 @@
+#pragma once
+// The list-directed read of one integer, as the Fortran run-time library
+// reads it from a sequential formatted unit: one statement consumes the rest
+// of the record (line) it ends in.
+#include <cstdint>
+
+namespace runtime {
+
+// A stream of bytes with one byte of push-back.
+class ByteSource {
+ public:
+  static constexpr int kEnd = -1;
+  virtual ~ByteSource() = default;
+  virtual int get() = 0;  // a byte 0..255, or kEnd
+  virtual void unget(int byte) = 0;
+};
+
+enum class ReadOutcome {
+  kValue,  // value holds the number read
+  kNull,   // a null value: value is left as it was
+  kEnd,    // end of input
+  kError,  // not an integer, or out of the 32-bit range
+};
+
+// Reads one integer item and skips to the end of its line.
+ReadOutcome read_list_integer(ByteSource& in, std::int32_t& value);
+
+}  // namespace runtime

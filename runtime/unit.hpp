@@ -1,0 +1,65 @@
+#pragma once
+// Units: the console and files opened by name, as the Fortran run-time
+// library connects them, with the faults it leaves open made safe. Each
+// write statement goes to the file at once, whole, and reports whether it
+// did; at the end of the process every written file is cut after its last
+// record.
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "runtime/list_input.hpp"
+
+namespace runtime {
+
+// Unit 6: standard output. Console writes have no error handling.
+void console_write(std::string_view bytes);
+
+// Unit 5: standard input, for the list-directed read of the answer.
+ByteSource& console_input();
+
+class FileUnit {
+ public:
+  static constexpr std::size_t kRecordWidth = 50;
+  using Record50 = std::array<char, kRecordWidth>;
+  enum class ReadResult { kRecord, kEnd, kError };
+
+  FileUnit() = default;
+  FileUnit(const FileUnit&) = delete;
+  FileUnit& operator=(const FileUnit&) = delete;
+
+  // Opens the file at its start for reading and writing, for reading only
+  // when writing is refused, or creates it. False when all three fail (a
+  // directory counts as a failure).
+  bool open(const char* name);
+
+  // One write statement: its bytes at the current position. False when any
+  // of it could not be written.
+  bool write(std::string_view bytes);
+
+  // Formatted read "(a50)": the next line's first 50 bytes, blank-padded. A
+  // last line with no line end is a record too; a carriage return ending a
+  // line is not part of it. Lines of any length take constant memory.
+  ReadResult read_a50(Record50& record);
+
+  // After the last record has been read: adds `line` (without its newline) as
+  // a new last line, after a line end for an unterminated last line, all in
+  // one write. On failure the file is put back to its old length.
+  bool append_line(std::string_view line);
+
+  // Keeps other processes' appends out until the process ends.
+  void lock_exclusive();
+
+ private:
+  int fill();
+  int slot_ = -1;
+  std::array<char, 65536> buffer_{};
+  std::size_t begin_ = 0, end_ = 0;
+  bool at_end_ = false;
+  bool ended_without_newline_ = false;
+};
+
+// Every opened file, cut after what was written to it; safe in a signal handler.
+void close_all_units();
+
+}  // namespace runtime
