@@ -15,14 +15,42 @@ bool is_digit(int c) { return c >= '0' && c <= '9'; }
 bool is_exponent_letter(int c) { return c == 'e' || c == 'E' || c == 'd' || c == 'D'; }
 bool is_sign(int c) { return c == '+' || c == '-'; }
 
-// A carriage return that ends a line reads as a blank.
-int get(ByteSource& in) {
-  const int c = in.get();
-  if (c != '\r') return c;
-  const int next = in.get();
-  in.unget(next);
-  return next == '\n' ? ' ' : c;
-}
+// The bytes of one read statement, with push-back, a carriage return that
+// ends a line read as a blank, and a note of whether the item met the end of
+// the input.
+class Reader {
+ public:
+  explicit Reader(ByteSource& in) : in_(in) {}
+
+  int get() {
+    const int c = raw();
+    if (c == kEnd) met_end_ = true;
+    if (c != '\r') return c;
+    const int next = raw();
+    unget(next);
+    return next == '\n' ? ' ' : c;
+  }
+  void unget(int c) { pushed_[pushed_count_++] = c; }
+  bool met_end() const { return met_end_; }
+
+  // The end of the statement: the rest of the line. Meeting the end of the
+  // input here, when the item did not, is an end of input.
+  bool finish_line() {
+    if (met_end_) return true;
+    for (;;) {
+      const int c = raw();
+      if (c == '\n') return true;
+      if (c == kEnd) return false;
+    }
+  }
+
+ private:
+  int raw() { return pushed_count_ > 0 ? pushed_[--pushed_count_] : in_.get(); }
+  ByteSource& in_;
+  int pushed_[2] = {};
+  int pushed_count_ = 0;
+  bool met_end_ = false;
+};
 
 constexpr std::size_t kMaxDigits = 40;
 constexpr long kMaxExponent = 1000000000;  // a longer exponent field is an error  // significant digits kept; more only scale the value
@@ -47,19 +75,19 @@ double to_double(bool negative, std::string digits, long exponent) {
 // One numeric item: [sign] digits [exponent sign and digits], or a repeat
 // count "r*" before it. Integers admit no point and no exponent letter, but a
 // sign after the digits starts an exponent, as in the library.
-Item read_number(ByteSource& in) {
+Item read_number(Reader& in) {
   Item item;
   bool after_star = false;
   for (;;) {
-    int c = get(in);
+    int c = in.get();
     std::string mantissa;
     bool negative = false;
     int leading_zeros = 0;
     if (c == '-') negative = true;
-    if (is_sign(c)) c = get(in);
+    if (is_sign(c)) c = in.get();
     while (c == '0') {
       ++leading_zeros;
-      c = get(in);
+      c = in.get();
     }
     long exponent = 0;
     while (is_digit(c)) {
@@ -68,7 +96,7 @@ Item read_number(ByteSource& in) {
       } else {
         ++exponent;
       }
-      c = get(in);
+      c = in.get();
     }
     if (c == '*' && !after_star) {
       if (mantissa.empty() || negative || exponent != 0) return {ReadOutcome::kError, 0};
@@ -80,13 +108,13 @@ Item read_number(ByteSource& in) {
     if (is_sign(c) || (have_number && is_exponent_letter(c))) {
       if (!is_sign(c)) return {ReadOutcome::kError, 0};
       const bool exponent_negative = c == '-';
-      c = get(in);
+      c = in.get();
       if (!is_digit(c)) return {ReadOutcome::kError, 0};
       long written = 0;
       while (is_digit(c)) {
         written = written * 10 + (c - '0');
         if (written > kMaxExponent) return {ReadOutcome::kError, 0};
-        c = get(in);
+        c = in.get();
       }
       exponent += exponent_negative ? -written : written;
     }
@@ -100,21 +128,13 @@ Item read_number(ByteSource& in) {
   }
 }
 
-// The rest of the line, up to and including its newline.
-bool skip_line(ByteSource& in) {
-  for (;;) {
-    const int c = in.get();
-    if (c == '\n') return true;
-    if (c == kEnd) return false;
-  }
-}
-
 }  // namespace
 
-ReadOutcome read_list_integer(ByteSource& in, std::int32_t& value) {
+ReadOutcome read_list_integer(ByteSource& source, std::int32_t& value) {
+  Reader in(source);
   Item item;
   for (bool scanning = true; scanning;) {
-    const int c = get(in);
+    const int c = in.get();
     switch (c) {
       case kEnd:
         return ReadOutcome::kEnd;
@@ -123,27 +143,30 @@ ReadOutcome read_list_integer(ByteSource& in, std::int32_t& value) {
       case '\n':
         continue;
       case '/':
-        skip_line(in);
-        return ReadOutcome::kNull;
       case ',':
-        scanning = false;
+        scanning = false;  // a null value
         break;
       default:
         in.unget(c);
         item = read_number(in);
+        if (item.outcome == ReadOutcome::kError) return ReadOutcome::kError;
+        int after = in.get();
+        while (after == ' ' || after == '\t') after = in.get();
+        if (after != ',') in.unget(after);
         scanning = false;
         break;
     }
   }
-  if (item.outcome == ReadOutcome::kError) return ReadOutcome::kError;
-  skip_line(in);
-  if (item.outcome == ReadOutcome::kNull) return ReadOutcome::kNull;
-  const double truncated = std::trunc(item.value);
-  if (truncated > std::numeric_limits<std::int32_t>::max() || truncated < std::numeric_limits<std::int32_t>::min()) {
-    return ReadOutcome::kError;
+  if (item.outcome == ReadOutcome::kValue) {
+    const double truncated = std::trunc(item.value);
+    if (!(truncated <= std::numeric_limits<std::int32_t>::max() &&
+          truncated >= std::numeric_limits<std::int32_t>::min())) {
+      return ReadOutcome::kError;
+    }
+    value = static_cast<std::int32_t>(truncated);
   }
-  value = static_cast<std::int32_t>(truncated);
-  return ReadOutcome::kValue;
+  if (!in.finish_line()) return ReadOutcome::kEnd;
+  return item.outcome;
 }
 
 }  // namespace runtime

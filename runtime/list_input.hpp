@@ -6,13 +6,12 @@
 
 namespace runtime {
 
-// A stream of bytes with one byte of push-back.
+// A stream of bytes; once it has ended it stays ended.
 class ByteSource {
  public:
   static constexpr int kEnd = -1;
   virtual ~ByteSource() = default;
   virtual int get() = 0;  // a byte 0..255, or kEnd
-  virtual void unget(int byte) = 0;
 };
 
 enum class ReadOutcome {

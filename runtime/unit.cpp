@@ -46,18 +46,11 @@ int open_regular(const char* name, int flags) {
 class StdinSource : public ByteSource {
  public:
   int get() override {
-    if (pushed_ != kNone) {
-      const int c = pushed_;
-      pushed_ = kNone;
-      return c;
-    }
     if (begin_ == end_ && !fill()) return kEnd;
     return static_cast<unsigned char>(buffer_[begin_++]);
   }
-  void unget(int byte) override { pushed_ = byte; }
 
  private:
-  static constexpr int kNone = -2;
   bool fill() {
     if (ended_) return false;
     for (;;) {
@@ -74,7 +67,6 @@ class StdinSource : public ByteSource {
   }
   char buffer_[4096];
   std::size_t begin_ = 0, end_ = 0;
-  int pushed_ = kNone;
   bool ended_ = false;
 };
 
