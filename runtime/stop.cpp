@@ -33,6 +33,7 @@ sigset_t interrupt_set() {
 void start_process() {
   fesetenv(FE_DFL_ENV);
   ::signal(SIGPIPE, SIG_IGN);
+  ::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write instead
   struct sigaction action {};
   action.sa_handler = on_interrupt;
   action.sa_mask = interrupt_set();

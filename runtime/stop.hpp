@@ -3,9 +3,9 @@
 
 namespace runtime {
 
-// Extended precision, rounding to nearest, exceptions masked; SIGPIPE
-// ignored (console writes have no error handling); SIGINT and SIGTERM end
-// the process as a stop would, by that signal.
+// Extended precision, rounding to nearest, exceptions masked; SIGPIPE and
+// SIGXFSZ ignored, so that writes fail rather than end the process; SIGINT
+// and SIGTERM end the process as a stop would, by that signal.
 void start_process();
 
 // The normal end: nothing written, units closed, exit status 0.

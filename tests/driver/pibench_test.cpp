@@ -1,0 +1,371 @@
+// The whole program: exact console, standard error, exit status and files.
+#include <gmp.h>
+#include <gtest/gtest.h>
+#include <mpfr.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/driver/program.hpp"
+
+namespace {
+
+const std::string kBanner =
+    " This is a computing power benchmark based on PI number calculation.\n"
+    " This program updates Tarnoval.Dat file:  50 characters of a compurer\n"
+    " identifier, e.g., [DEC 3000-600s AXP alpha station], are appended with\n"
+    " the benchmark value.  The last line of the file is thought to contain\n"
+    " YOUR COMPUTER NAME, which will be appended with its behchmark parameter\n"
+    " if the calculation duration is more than 1 second (the timing precision).\n"
+    " The last Tarnoval.Dat line is copied before updating.\n"
+    " Hit Ctrl-Z to quit.\n";
+const std::string kPrompt = " Enter number of digits for pi [4;64000] ";
+const std::string kBlank50(50, ' ');
+
+// The line a run adds to the record file: 50 columns of identifier, a blank, G15.7.
+std::string added_line(const std::string& identifier, const std::string& figure = "   300.0000    ") {
+  return identifier + std::string(50 - identifier.size(), ' ') + " " + figure + "\n";
+}
+
+// A clock that starts at `start` (UTC) and moves on 2 seconds at each reading:
+// the start stamp, the start and end of the timed interval, the end stamp.
+RunOptions clock_from(const std::string& start, int step = 2, const std::string& zone = "UTC") {
+  RunOptions o;
+  o.fake_time = "@" + start + " i" + std::to_string(step);
+  o.env = {"TZ=" + zone};
+  return o;
+}
+
+std::string echo(const std::string& answer_value) { return "\n " + answer_value + " has been entered.\n"; }
+
+// The decimals of a constant in rows of 25 four-digit groups, labelled as
+// the program labels them: `count` groups, truncated.
+std::string digit_rows(const std::string& label, int column, const std::string& decimals, int groups) {
+  std::string out = label;
+  for (int g = 0; g < groups; ++g) {
+    if (g > 0 && g % 25 == 0) out += "\n" + std::string(static_cast<std::size_t>(column - 1), ' ');
+    out += decimals.substr(static_cast<std::size_t>(g) * 4, 4);
+  }
+  return out + "\n";
+}
+
+// Decimals of pi, arctan(1/5) and arctan(1/239) from MPFR, truncated.
+std::string decimals_of(int which, int digits) {
+  mpfr_t v;
+  mpfr_init2(v, static_cast<mpfr_prec_t>(digits * 3.33) + 64);
+  if (which == 0) {
+    mpfr_const_pi(v, MPFR_RNDZ);
+    mpfr_sub_ui(v, v, 3, MPFR_RNDZ);
+  } else {
+    mpfr_set_ui(v, 1, MPFR_RNDN);
+    mpfr_div_ui(v, v, which == 5 ? 5 : 239, MPFR_RNDN);
+    mpfr_atan(v, v, MPFR_RNDZ);
+  }
+  mpz_t scale, z;
+  mpz_inits(scale, z, nullptr);
+  mpz_ui_pow_ui(scale, 10, static_cast<unsigned long>(digits));
+  mpfr_mul_z(v, v, scale, MPFR_RNDZ);
+  mpfr_get_z(z, v, MPFR_RNDZ);
+  std::string s(mpz_get_str(nullptr, 10, z));
+  mpz_clears(scale, z, nullptr);
+  mpfr_clear(v);
+  return std::string(static_cast<std::size_t>(digits) - s.size(), '0') + s;
+}
+
+std::string expected_pi_out(int digits) {
+  const int groups = digits / 4;
+  return digit_rows(" ArcTangent( 1 / 5 ) = 0.", 26, decimals_of(5, digits), groups) +
+         digit_rows(" ArcTangent( 1/239 ) = 0.", 26, decimals_of(239, digits), groups) +
+         digit_rows(" Pi = 3.", 9, decimals_of(0, digits), groups);
+}
+
+std::string computation_lines(int k5, int k239) {
+  return " Calculating arctg(1/5).\n Expansion length is considered: " + std::to_string(k5) +
+         "\n\n Calculating arctg(1/239).\n Expansion length is considered: " + std::to_string(k239) +
+         "\n\n Calculating arctg(1/5)*4.\n Calculating arctg(1/5)*4-arctg(1/239).\n"
+         " Calculating pi=(arctg(1/5)*4-arctg(1/239))*4.\n";
+}
+
+TEST(Pibench, TypicalRunOf1000Digits) {
+  const ScratchDir dir;
+  dir.write("Tarnoval.Dat", "DEC 3000-600s AXP alpha station\n");
+  const Outcome r = run_program(dir, "1000\n", clock_from("2026-12-08 21:04:05"));
+  const std::string tst =
+      " Speed test data: dimension is   251\n Start time 21:04:05\n End time   21:04:11\n Duration is  2. sec\n";
+  EXPECT_EQ(r.out, kBanner + kPrompt + echo("1000") + " 1000 has been accepted.\n" +
+                       " Speed test data: dimension is   251\n Start time 21:04:05\n" + computation_lines(717, 212) +
+                       " End time   21:04:11\n Duration is  2. sec\n" +
+                       " DEC 3000-600s AXP alpha station                     300.\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.exit_status, 0);
+  EXPECT_EQ(dir.read("PI.Tst"), tst);
+  EXPECT_EQ(dir.read("PI.OUT"), expected_pi_out(1000));
+  EXPECT_EQ(dir.read("Tarnoval.Dat"),
+            "DEC 3000-600s AXP alpha station\n" + added_line("DEC 3000-600s AXP alpha station"));
+}
+
+TEST(Pibench, SmallestRunsAndAFigureInExponentForm) {
+  struct Case {
+    std::string answer, echoed, accepted, dimension;
+    int k5, k239;
+    std::string figure_console, figure_file;
+  };
+  const Case cases[] = {
+      {"4\n", "4", "4", "    2", 6, 3, "  0.00480000023", "   .4800000E-02"},
+      {"5\n", "5", "8", "    3", 9, 3, "  0.0192000009", "   .1920000E-01"},
+  };
+  for (const Case& c : cases) {
+    const ScratchDir dir;
+    const Outcome r = run_program(dir, c.answer, clock_from("2026-12-08 09:03:07"));
+    EXPECT_EQ(r.out, kBanner + kPrompt + echo(c.echoed) + " " + c.accepted + " has been accepted.\n" +
+                         " Speed test data: dimension is " + c.dimension + "\n Start time 09:03:07\n" +
+                         computation_lines(c.k5, c.k239) + " End time   09:03:13\n Duration is  2. sec\n " +
+                         kBlank50 + c.figure_console + "\n");
+    EXPECT_EQ(r.exit_status, 0);
+    EXPECT_EQ(dir.read("PI.OUT"), expected_pi_out(std::stoi(c.accepted)));
+    EXPECT_EQ(dir.read("Tarnoval.Dat"), added_line("", c.figure_file));
+  }
+}
+
+TEST(Pibench, LargestRun) {
+  const ScratchDir dir;
+  const Outcome r = run_program(dir, "64000\n", clock_from("2026-12-08 10:00:00", 100));
+  EXPECT_EQ(r.exit_status, 0);
+  EXPECT_NE(r.out.find(" Speed test data: dimension is 16001\n"), std::string::npos);
+  EXPECT_NE(r.out.find(computation_lines(45782, 13455)), std::string::npos);
+  EXPECT_EQ(dir.read("PI.OUT"), expected_pi_out(64000));
+  EXPECT_EQ(dir.read("Tarnoval.Dat"), added_line("", "   24576.00    "));
+}
+
+TEST(Pibench, RefusedAnswersAskAgain) {
+  const ScratchDir dir;
+  const Outcome r = run_program(dir, "3\n\n   \n0\n-5\n64001\n7 8\n", clock_from("2026-12-08 12:00:00", 0));
+  const std::string misspelled = " You misspelled. 64000 is maximum. Retry, please.\n";
+  const std::string dialogue = kBanner + kPrompt + echo("3") + kPrompt + echo("0") + kPrompt + echo("-5") + kPrompt +
+                               echo("64001") + misspelled + kPrompt + echo("7") + " 8 has been accepted.\n";
+  EXPECT_EQ(r.out.substr(0, dialogue.size()), dialogue);
+  EXPECT_EQ(r.exit_status, 0);
+}
+
+// End of input and unreadable answers: stop 901, no message, no files.
+TEST(Pibench, UnreadableAnswersStopWith901) {
+  struct Case {
+    std::string answer, before_stop;
+  };
+  const Case cases[] = {
+      {"", kPrompt},
+      {"\n\n  \n", kPrompt},
+      {"abc\n", kPrompt},
+      {"1000.0\n", kPrompt},
+      {"1E3\n", kPrompt},
+      {"99999999999\n", kPrompt},
+      {"-2147483649\n", kPrompt},
+      {"3\n", kPrompt + echo("3") + kPrompt},
+      {"64001\n", kPrompt + echo("64001") + " You misspelled. 64000 is maximum. Retry, please.\n" + kPrompt},
+  };
+  for (const Case& c : cases) {
+    const ScratchDir dir;
+    const Outcome r = run_program(dir, c.answer);
+    EXPECT_EQ(r.out, kBanner + c.before_stop) << c.answer;
+    EXPECT_EQ(r.err, "STOP 901 statement executed\n") << c.answer;
+    EXPECT_EQ(r.exit_status, 1) << c.answer;
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << c.answer;
+  }
+}
+
+TEST(Pibench, AnswersReadAsTheLibraryReadsThem) {
+  struct Case {
+    std::string answer, echoed, accepted;
+  };
+  const Case cases[] = {
+      {"1000abc\n", "1000", "1000"}, {"8\r\n", "8", "8"},  {"\r\n12\n", "12", "12"},
+      {"2*40\n", "40", "40"},        {",\n", "16000", "16000"},
+  };
+  for (const Case& c : cases) {
+    const ScratchDir dir;
+    const Outcome r = run_program(dir, c.answer, clock_from("2026-12-08 12:00:00", 0));
+    EXPECT_NE(r.out.find(kPrompt + echo(c.echoed) + " " + c.accepted + " has been accepted.\n"), std::string::npos)
+        << c.answer;
+    EXPECT_EQ(r.exit_status, 0);
+  }
+}
+
+// A duration of 0 or 1 second, or the same second: no figure, no record file.
+TEST(Pibench, NoFigureWithoutMoreThanOneSecond) {
+  for (int step : {0, 1}) {
+    const ScratchDir dir;
+    const Outcome r = run_program(dir, "100\n", clock_from("2026-12-08 12:00:00", step));
+    EXPECT_TRUE(r.out.ends_with(" Duration is  " + std::to_string(step) + ". sec\n")) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(dir / "Tarnoval.Dat"));
+    EXPECT_EQ(r.exit_status, 0);
+  }
+}
+
+// The true elapsed time across midnight and a change to summer time.
+TEST(Pibench, DurationAcrossMidnightAndClockChange) {
+  struct Case {
+    std::string start, zone, start_text, end_text;
+  };
+  const Case cases[] = {
+      {"2026-12-08 23:59:30", "UTC", "23:59:30", "00:00:30"},
+      {"2026-03-29 01:59:30", "Europe/Berlin", "01:59:30", "03:00:30"},
+  };
+  for (const Case& c : cases) {
+    const ScratchDir dir;
+    const Outcome r = run_program(dir, "1000\n", clock_from(c.start, 20, c.zone));
+    EXPECT_EQ(dir.read("PI.Tst"), " Speed test data: dimension is   251\n Start time " + c.start_text +
+                                      "\n End time   " + c.end_text + "\n Duration is  20. sec\n");
+    EXPECT_EQ(dir.read("Tarnoval.Dat"), added_line("", "   30.00000    ")) << c.zone;
+  }
+}
+
+TEST(Pibench, RecordFileIdentifierRules) {
+  struct Case {
+    std::string before, after;
+  };
+  const std::string id70(70, 'x');
+  const Case cases[] = {
+      {"", added_line("")},
+      {"ABCD\n", "ABCD\n" + added_line("ABCD")},
+      {id70 + "\n", id70 + "\n" + added_line(std::string(50, 'x'))},
+      {"first\nMYBOX", "first\nMYBOX\n" + added_line("MYBOX")},
+      {"WIN\r\n", "WIN\r\n" + added_line("WIN")},
+      {std::string("N\0L\n", 4), std::string("N\0L\n", 4) + added_line(std::string("N\0L", 3))},
+  };
+  for (const Case& c : cases) {
+    const ScratchDir dir;
+    if (!c.before.empty()) dir.write("Tarnoval.Dat", c.before);
+    const Outcome r = run_program(dir, "1000\n", clock_from("2026-12-08 12:00:00"));
+    EXPECT_EQ(r.exit_status, 0);
+    EXPECT_EQ(dir.read("Tarnoval.Dat"), c.after) << c.before;
+  }
+}
+
+TEST(Pibench, TwoRunsAddTwoLinesWithTheSameIdentifier) {
+  const ScratchDir dir;
+  dir.write("Tarnoval.Dat", "MYBOX\n");
+  run_program(dir, "1000\n", clock_from("2026-12-08 12:00:00"));
+  run_program(dir, "1000\n", clock_from("2026-12-08 12:00:00"));
+  EXPECT_EQ(dir.read("Tarnoval.Dat"), "MYBOX\n" + added_line("MYBOX") + added_line("MYBOX"));
+}
+
+// Files that cannot be opened, written or extended.
+TEST(Pibench, FileFaultsStopWithTheirCodes) {
+  struct Case {
+    std::string what;
+    void (*prepare)(const ScratchDir&);
+    long size_limit;
+    std::string last_line, stop;
+  };
+  const Case cases[] = {
+      {"PI.Tst a directory", [](const ScratchDir& d) { std::filesystem::create_directory(d / "PI.Tst"); }, -1,
+       " Error opening Pi.Tst\n", "1000"},
+      {"PI.OUT a directory", [](const ScratchDir& d) { std::filesystem::create_directory(d / "PI.OUT"); }, -1,
+       " Error opening Pi.Out\n", "1001"},
+      {"PI.Tst on a full disk",
+       [](const ScratchDir& d) { std::filesystem::create_symlink("/dev/full", d / "PI.Tst"); }, -1,
+       " Write error.\n", "903"},
+      {"PI.OUT on a full disk",
+       [](const ScratchDir& d) { std::filesystem::create_symlink("/dev/full", d / "PI.OUT"); }, -1,
+       " Write error.\n", "903"},
+      {"Tarnoval.Dat a directory",
+       [](const ScratchDir& d) { std::filesystem::create_directory(d / "Tarnoval.Dat"); }, -1,
+       " Error opening Tarnoval.Dat\n", "1002"},
+      {"Tarnoval.Dat past the file-size limit",
+       [](const ScratchDir& d) { d.write("Tarnoval.Dat", std::string(5000, '#') + "\nMYBOX\n"); }, 5020,
+       " Error reading/writing benchmark file.\n", "912"},
+  };
+  for (const Case& c : cases) {
+    const ScratchDir dir;
+    c.prepare(dir);
+    const std::string record_before = std::filesystem::is_regular_file(dir / "Tarnoval.Dat") ? dir.read("Tarnoval.Dat") : "";
+    RunOptions options = clock_from("2026-12-08 12:00:00");
+    options.file_size_limit = c.size_limit;
+    const Outcome r = run_program(dir, "1000\n", options);
+    ASSERT_GE(r.out.size(), c.last_line.size()) << c.what;
+    EXPECT_EQ(r.out.substr(r.out.size() - c.last_line.size()), c.last_line) << c.what;
+    EXPECT_EQ(r.err, "STOP " + c.stop + " statement executed\n") << c.what;
+    EXPECT_EQ(r.exit_status, 1) << c.what;
+    if (!record_before.empty()) EXPECT_EQ(dir.read("Tarnoval.Dat"), record_before) << c.what;
+  }
+}
+
+TEST(Pibench, WriteFailureKeepsWhatWasWrittenBefore) {
+  const ScratchDir dir;
+  std::filesystem::create_symlink("/dev/full", dir / "PI.OUT");
+  dir.write("PI.Tst", std::string(500, 'o'));
+  run_program(dir, "1000\n", clock_from("2026-12-08 12:00:00"));
+  EXPECT_EQ(dir.read("PI.Tst"), " Speed test data: dimension is   251\n Start time 12:00:00\n");
+}
+
+// As an unprivileged user: read-only files and a directory where nothing
+// can be created.
+TEST(Pibench, ReadOnlyFilesAsAnUnprivilegedUser) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to change user";
+  const std::vector<std::string> as_nobody{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+  {
+    const ScratchDir dir;
+    dir.write("PI.OUT", "old digits\n");
+    chmod((dir / "PI.OUT").c_str(), 0444);
+    chmod(dir.path().c_str(), 0777);
+    RunOptions o = clock_from("2026-12-08 12:00:00");
+    o.prefix = as_nobody;
+    const Outcome r = run_program(dir, "1000\n", o);
+    EXPECT_EQ(r.err, "STOP 903 statement executed\n");
+    EXPECT_EQ(dir.read("PI.OUT"), "old digits\n");
+    EXPECT_EQ(dir.read("PI.Tst"), " Speed test data: dimension is   251\n Start time 12:00:00\n");
+  }
+  {
+    const ScratchDir dir;
+    dir.write("Tarnoval.Dat", "MYBOX\n");
+    chmod((dir / "Tarnoval.Dat").c_str(), 0444);
+    chmod(dir.path().c_str(), 0777);
+    RunOptions o = clock_from("2026-12-08 12:00:00");
+    o.prefix = as_nobody;
+    const Outcome r = run_program(dir, "1000\n", o);
+    EXPECT_NE(r.out.find(" MYBOX" + std::string(45, ' ') + "  300.\n Error reading/writing benchmark file.\n"),
+              std::string::npos);
+    EXPECT_EQ(r.err, "STOP 912 statement executed\n");
+    EXPECT_EQ(dir.read("Tarnoval.Dat"), "MYBOX\n");
+  }
+  {
+    const ScratchDir dir;
+    dir.write("PI.Tst", "kept\n");
+    chmod(dir.path().c_str(), 0555);
+    RunOptions o;
+    o.prefix = as_nobody;
+    const Outcome r = run_program(dir, "1000\n", o);
+    EXPECT_EQ(r.out.substr(r.out.size() - 22), " Error opening Pi.Out\n");
+    EXPECT_EQ(r.err, "STOP 1001 statement executed\n");
+    EXPECT_EQ(dir.read("PI.Tst"), "kept\n");
+  }
+}
+
+// Interrupted runs end by the signal, with the result files cut after what
+// was written and the record file untouched.
+TEST(Pibench, InterruptedRunEndsByTheSignal) {
+  for (int sig : {SIGINT, SIGTERM}) {
+    const ScratchDir dir;
+    dir.write("PI.Tst", std::string(4000, '#'));
+    dir.write("PI.OUT", std::string(100000, '#'));
+    dir.write("Tarnoval.Dat", "MYBOX\n");
+    std::thread killer([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      std::string command = "pkill -" + std::to_string(sig) + " -f '^" + std::string(PIBENCH_PROGRAM) + "$'";
+      (void)std::system(command.c_str());
+    });
+    const Outcome r = run_program(dir, "64000\n");
+    killer.join();
+    EXPECT_EQ(r.signal, sig);
+    EXPECT_EQ(dir.read("Tarnoval.Dat"), "MYBOX\n");
+    EXPECT_EQ(dir.read("PI.Tst"), " Speed test data: dimension is 16001\n Start time " +
+                                      r.out.substr(r.out.find("Start time ") + 11, 8) + "\n");
+    EXPECT_EQ(dir.read("PI.OUT"), std::string(100000, '#'));  // opened, not yet written
+  }
+}
+
+}  // namespace
