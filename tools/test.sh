@@ -10,3 +10,5 @@ for preset in release asan-ubsan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset" -j2
 done
+echo "=== fuzz"
+bash tools/fuzz.sh 20

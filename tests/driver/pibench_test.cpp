@@ -70,7 +70,11 @@ std::string decimals_of(int which, int digits) {
   mpz_ui_pow_ui(scale, 10, static_cast<unsigned long>(digits));
   mpfr_mul_z(v, v, scale, MPFR_RNDZ);
   mpfr_get_z(z, v, MPFR_RNDZ);
-  std::string s(mpz_get_str(nullptr, 10, z));
+  char* text = mpz_get_str(nullptr, 10, z);
+  std::string s(text);
+  void (*release)(void*, std::size_t) = nullptr;
+  mp_get_memory_functions(nullptr, nullptr, &release);
+  release(text, s.size() + 1);
   mpz_clears(scale, z, nullptr);
   mpfr_clear(v);
   return std::string(static_cast<std::size_t>(digits) - s.size(), '0') + s;
