@@ -311,26 +311,25 @@ TEST(Pibench, WriteFailureKeepsWhatWasWrittenBefore) {
 TEST(Pibench, ReadOnlyFilesAsAnUnprivilegedUser) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to change user";
   const std::vector<std::string> as_nobody{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-  {
-    const ScratchDir dir;
-    dir.write("PI.OUT", "old digits\n");
-    chmod((dir / "PI.OUT").c_str(), 0444);
+  // A run as nobody in a writable directory where `name` may only be read.
+  const auto run_with_read_only = [&](const ScratchDir& dir, const std::string& name, const std::string& content) {
+    dir.write(name, content);
+    chmod((dir / name).c_str(), 0444);
     chmod(dir.path().c_str(), 0777);
     RunOptions o = clock_from("2026-12-08 12:00:00");
     o.prefix = as_nobody;
-    const Outcome r = run_program(dir, "1000\n", o);
+    return run_program(dir, "1000\n", o);
+  };
+  {
+    const ScratchDir dir;
+    const Outcome r = run_with_read_only(dir, "PI.OUT", "old digits\n");
     EXPECT_EQ(r.err, "STOP 903 statement executed\n");
     EXPECT_EQ(dir.read("PI.OUT"), "old digits\n");
     EXPECT_EQ(dir.read("PI.Tst"), " Speed test data: dimension is   251\n Start time 12:00:00\n");
   }
   {
     const ScratchDir dir;
-    dir.write("Tarnoval.Dat", "MYBOX\n");
-    chmod((dir / "Tarnoval.Dat").c_str(), 0444);
-    chmod(dir.path().c_str(), 0777);
-    RunOptions o = clock_from("2026-12-08 12:00:00");
-    o.prefix = as_nobody;
-    const Outcome r = run_program(dir, "1000\n", o);
+    const Outcome r = run_with_read_only(dir, "Tarnoval.Dat", "MYBOX\n");
     EXPECT_NE(r.out.find(" MYBOX" + std::string(45, ' ') + "  300.\n Error reading/writing benchmark file.\n"),
               std::string::npos);
     EXPECT_EQ(r.err, "STOP 912 statement executed\n");
