@@ -1,5 +1,6 @@
 #include "runtime/format.hpp"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -79,28 +80,29 @@ std::string field_g(float value, int width, int decimals) {
   return field_e(x, width, decimals);
 }
 
-std::string group_records(std::string_view label, int column, std::span<const std::int32_t> groups) {
+void group_records(std::string& out, std::string_view label, int column, std::span<const std::int32_t> groups) {
   constexpr std::size_t kPerRecord = 25;
-  std::string out;
-  out.reserve(label.size() + groups.size() * 4 + (groups.size() / kPerRecord + 1) * (column + 1));
-  std::string record(label);
+  const auto margin = static_cast<std::size_t>(column - 1);
+  out.assign(label);
+  std::size_t record_start = 0;
   std::size_t in_record = 0;
-  for (std::int32_t group : groups) {
+  for (const std::int32_t group : groups) {
     if (in_record == kPerRecord) {
-      out += record;
       out += '\n';
-      record.clear();
+      record_start = out.size();
       in_record = 0;
     }
-    if (in_record == 0 && record.size() < static_cast<std::size_t>(column - 1)) {
-      record.resize(static_cast<std::size_t>(column - 1), ' ');
+    if (in_record == 0 && out.size() - record_start < margin) out.append(margin - (out.size() - record_start), ' ');
+    if (group >= 0 && group <= 9999) {
+      const char digits[4] = {static_cast<char>('0' + group / 1000), static_cast<char>('0' + group / 100 % 10),
+                              static_cast<char>('0' + group / 10 % 10), static_cast<char>('0' + group % 10)};
+      out.append(digits, 4);
+    } else {
+      out += field_i(group, 4, 4);
     }
-    record += field_i(group, 4, 4);
     ++in_record;
   }
-  out += record;
   out += '\n';
-  return out;
 }
 
 std::string list_real(float value) {
@@ -115,14 +117,21 @@ std::string list_real(float value) {
   return out.append(digits);
 }
 
+void ListRecord::append(std::string_view value) {
+  const std::size_t room = line_.size() - 1 - size_;  // one place kept for the newline
+  const std::size_t n = value.size() < room ? value.size() : room;
+  value.copy(line_.data() + size_, n);
+  size_ += n;
+}
+
 void ListRecord::item(std::string_view value, bool lead_blank_only_at_start) {
-  const std::size_t position = line_.size() - record_start_;
+  const std::size_t position = size_ - record_start_;
   if (position + value.size() >= kLineLength) {
-    line_ += '\n';
-    record_start_ = line_.size();
+    append("\n");
+    record_start_ = size_;
   }
-  if (lead_blank_only_at_start && line_.size() == record_start_) line_ += ' ';
-  line_ += value;
+  if (lead_blank_only_at_start && size_ == record_start_) append(" ");
+  append(value);
 }
 
 ListRecord& ListRecord::text(std::string_view value) {
@@ -131,9 +140,9 @@ ListRecord& ListRecord::text(std::string_view value) {
 }
 
 ListRecord& ListRecord::integer(std::int64_t value) {
-  std::string text(1, ' ');
-  text.append(std::to_string(value));
-  item(text, false);
+  char text[24] = {' '};
+  const auto end = std::to_chars(text + 1, text + sizeof text, value).ptr;
+  item(std::string_view(text, static_cast<std::size_t>(end - text)), false);
   return *this;
 }
 

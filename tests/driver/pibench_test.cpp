@@ -5,7 +5,10 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
+#include <random>
+#include <utility>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +16,12 @@
 #include "tests/driver/program.hpp"
 
 namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;  // memory and speed are the sanitizer's, not the program's
+#else
+constexpr bool kSanitized = false;
+#endif
 
 const std::string kBanner =
     " This is a computing power benchmark based on PI number calculation.\n"
@@ -137,12 +146,17 @@ TEST(Pibench, SmallestRunsAndAFigureInExponentForm) {
 
 TEST(Pibench, LargestRun) {
   const ScratchDir dir;
-  const Outcome r = run_program(dir, "64000\n", clock_from("2026-12-08 10:00:00", 100));
+  RunOptions o = clock_from("2026-12-08 10:00:00", 100);
+  o.measure_memory = true;
+  const Outcome r = run_program(dir, "64000\n", o);
   EXPECT_EQ(r.exit_status, 0);
   EXPECT_NE(r.out.find(" Speed test data: dimension is 16001\n"), std::string::npos);
   EXPECT_NE(r.out.find(computation_lines(45782, 13455)), std::string::npos);
   EXPECT_EQ(dir.read("PI.OUT"), expected_pi_out(64000));
   EXPECT_EQ(dir.read("Tarnoval.Dat"), added_line("", "   24576.00    "));
+  if (!kSanitized) {
+    EXPECT_LT(r.max_rss_kb, 8 * 1024);
+  }
 }
 
 TEST(Pibench, RefusedAnswersAskAgain) {
@@ -239,6 +253,9 @@ TEST(Pibench, RecordFileIdentifierRules) {
       {"first\nMYBOX", "first\nMYBOX\n" + added_line("MYBOX")},
       {"WIN\r\n", "WIN\r\n" + added_line("WIN")},
       {std::string("N\0L\n", 4), std::string("N\0L\n", 4) + added_line(std::string("N\0L", 3))},
+      // a two-byte character across column 50: the identifier is its first byte
+      {std::string(49, 'u') + "\xc3\xa9tage\n",
+       std::string(49, 'u') + "\xc3\xa9tage\n" + added_line(std::string(49, 'u') + "\xc3")},
   };
   for (const Case& c : cases) {
     const ScratchDir dir;
@@ -277,7 +294,11 @@ TEST(Pibench, FileFaultsStopWithTheirCodes) {
        [](const ScratchDir& d) { std::filesystem::create_symlink("/dev/full", d / "PI.OUT"); }, -1,
        " Write error.\n", "903"},
       {"Tarnoval.Dat a directory",
-       [](const ScratchDir& d) { std::filesystem::create_directory(d / "Tarnoval.Dat"); }, -1,
+       [](const ScratchDir& d) {
+         std::filesystem::remove(d / "Tarnoval.Dat");
+         std::filesystem::create_directory(d / "Tarnoval.Dat");
+       },
+       -1,
        " Error opening Tarnoval.Dat\n", "1002"},
       {"Tarnoval.Dat past the file-size limit",
        [](const ScratchDir& d) { d.write("Tarnoval.Dat", std::string(5000, '#') + "\nMYBOX\n"); }, 5020,
@@ -285,6 +306,7 @@ TEST(Pibench, FileFaultsStopWithTheirCodes) {
   };
   for (const Case& c : cases) {
     const ScratchDir dir;
+    dir.write("Tarnoval.Dat", "MYBOX\n");
     c.prepare(dir);
     const std::string record_before = std::filesystem::is_regular_file(dir / "Tarnoval.Dat") ? dir.read("Tarnoval.Dat") : "";
     RunOptions options = clock_from("2026-12-08 12:00:00");
@@ -294,7 +316,9 @@ TEST(Pibench, FileFaultsStopWithTheirCodes) {
     EXPECT_EQ(r.out.substr(r.out.size() - c.last_line.size()), c.last_line) << c.what;
     EXPECT_EQ(r.err, "STOP " + c.stop + " statement executed\n") << c.what;
     EXPECT_EQ(r.exit_status, 1) << c.what;
-    if (!record_before.empty()) EXPECT_EQ(dir.read("Tarnoval.Dat"), record_before) << c.what;
+    if (!record_before.empty()) {
+      EXPECT_EQ(dir.read("Tarnoval.Dat"), record_before) << c.what;
+    }
   }
 }
 
@@ -348,27 +372,90 @@ TEST(Pibench, ReadOnlyFilesAsAnUnprivilegedUser) {
   }
 }
 
-// Interrupted runs end by the signal, with the result files cut after what
-// was written and the record file untouched.
-TEST(Pibench, InterruptedRunEndsByTheSignal) {
-  for (int sig : {SIGINT, SIGTERM}) {
+// Interrupted runs, at random moments of the dialogue and the computation:
+// they end by the signal, each result file is either untouched or holds
+// only what this run wrote, and the record file is untouched.
+TEST(Pibench, InterruptedRunsEndByTheSignal) {
+  std::mt19937 rng(99);
+  std::uniform_int_distribution<int> delay_ms(0, kSanitized ? 3000 : 1500);
+  for (int round = 0; round < 12; ++round) {
+    const int sig = round % 2 == 0 ? SIGINT : SIGTERM;
     const ScratchDir dir;
-    dir.write("PI.Tst", std::string(4000, '#'));
-    dir.write("PI.OUT", std::string(100000, '#'));
+    const std::string stale_tst(4000, '#'), stale_out(100000, '#');
+    dir.write("PI.Tst", stale_tst);
+    dir.write("PI.OUT", stale_out);
     dir.write("Tarnoval.Dat", "MYBOX\n");
-    std::thread killer([&] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
-      std::string command = "pkill -" + std::to_string(sig) + " -f '^" + std::string(PIBENCH_PROGRAM) + "$'";
-      (void)std::system(command.c_str());
-    });
-    const Outcome r = run_program(dir, "64000\n");
+    const int delay = delay_ms(rng);
+    std::thread killer;
+    RunOptions o;
+    o.started = [&](pid_t pid) {
+      killer = std::thread([pid, sig, delay] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+        kill(pid, sig);
+      });
+    };
+    const Outcome r = run_program(dir, "64000\n", o);
     killer.join();
-    EXPECT_EQ(r.signal, sig);
+    EXPECT_EQ(r.signal, sig) << "after " << delay << " ms";
     EXPECT_EQ(dir.read("Tarnoval.Dat"), "MYBOX\n");
-    EXPECT_EQ(dir.read("PI.Tst"), " Speed test data: dimension is 16001\n Start time " +
-                                      r.out.substr(r.out.find("Start time ") + 11, 8) + "\n");
-    EXPECT_EQ(dir.read("PI.OUT"), std::string(100000, '#'));  // opened, not yet written
+    for (const auto& [name, stale] : {std::pair{"PI.Tst", stale_tst}, std::pair{"PI.OUT", stale_out}}) {
+      const std::string content = dir.read(name);
+      EXPECT_TRUE(content == stale || content.find('#') == std::string::npos)
+          << name << " after " << delay << " ms: " << content.substr(0, 80);
+    }
   }
+}
+
+// Record files that are large or odd: time grows with the size, memory does not.
+TEST(Pibench, LargeRecordFiles) {
+  const auto run_with = [](const std::string& content, const std::string& identifier) {
+    const ScratchDir dir;
+    dir.write("Tarnoval.Dat", content);
+    const auto begin = std::chrono::steady_clock::now();
+    RunOptions o = clock_from("2026-12-08 12:00:00");
+    o.measure_memory = true;
+    const Outcome r = run_program(dir, "1000\n", o);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    EXPECT_EQ(r.exit_status, 0);
+    if (!kSanitized) {
+    EXPECT_LT(r.max_rss_kb, 8 * 1024);
+  }
+    const std::string after = dir.read("Tarnoval.Dat");
+    EXPECT_EQ(after.size(), content.size() + (content.back() == '\n' ? 0 : 1) + 67);
+    EXPECT_EQ(after.substr(after.size() - 67), added_line(identifier));
+    return seconds;
+  };
+  std::string lines;
+  for (int i = 0; i < 1'000'000; ++i) lines += "computer " + std::to_string(i) + "\n";
+  const double one_million = run_with(lines, "computer 999999");
+  const double two_million = run_with(lines + lines, "computer 999999");
+  EXPECT_LT(two_million, 3.5 * one_million + 0.5);
+  run_with(std::string(10'000'000, 'L'), std::string(50, 'L'));
+}
+
+// Runs that end at the same moment: every added line whole, none lost.
+TEST(Pibench, SimultaneousRunsAppendWholeLines) {
+  const ScratchDir dir;
+  dir.write("Tarnoval.Dat", "MYBOX\n");
+  constexpr int kRuns = 16;
+  std::vector<std::thread> runs;
+  for (int i = 0; i < kRuns; ++i) {
+    runs.emplace_back([&] { run_program(dir, "1000\n", clock_from("2026-12-08 12:00:00")); });
+  }
+  for (auto& t : runs) t.join();
+  std::string expected = "MYBOX\n";
+  for (int i = 0; i < kRuns; ++i) expected += added_line("MYBOX");
+  EXPECT_EQ(dir.read("Tarnoval.Dat"), expected);
+}
+
+TEST(Pibench, ValgrindFindsNoMemoryErrors) {
+  if (kSanitized) GTEST_SKIP() << "valgrind does not run sanitized programs";
+  const ScratchDir dir;
+  RunOptions o;
+  o.prefix = {"valgrind", "--error-exitcode=99", "--leak-check=full", "--errors-for-leak-kinds=definite,indirect"};
+  const Outcome r = run_program(dir, "1000\n", o);
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_NE(r.err.find("ERROR SUMMARY: 0 errors"), std::string::npos) << r.err;
 }
 
 }  // namespace

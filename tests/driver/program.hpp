@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct Outcome {
   std::string out, err;
   int exit_status = -1;  // -1 when ended by a signal
   int signal = 0;
+  long max_rss_kb = 0;   // peak resident memory, with RunOptions::measure_memory
 };
 
 struct RunOptions {
@@ -24,6 +26,8 @@ struct RunOptions {
   std::vector<std::string> prefix;   // a command the program runs under
   std::string fake_time;             // libfaketime's FAKETIME, when set
   long file_size_limit = -1;         // RLIMIT_FSIZE in bytes, when >= 0
+  std::function<void(pid_t)> started;  // called with the process once it runs
+  bool measure_memory = false;         // under /usr/bin/time, for the peak resident memory
 };
 
 inline std::string fake_time_library() { return "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"; }
@@ -37,6 +41,7 @@ inline Outcome run_program(const ScratchDir& dir, const std::string& answer, con
                  "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
   }
   std::vector<std::string> args = options.prefix;
+  if (options.measure_memory) args.insert(args.begin(), {"/usr/bin/time", "-f", "%M", "-o", (io / "rss").string()});
   std::vector<std::string> env;
   for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
   env.insert(env.end(), options.env.begin(), options.env.end());
@@ -72,8 +77,10 @@ inline Outcome run_program(const ScratchDir& dir, const std::string& answer, con
   posix_spawn_file_actions_destroy(&actions);
   Outcome outcome;
   if (spawned != 0) return outcome;
+  if (options.started) options.started(pid);
   int status = 0;
   waitpid(pid, &status, 0);
+  if (options.measure_memory) outcome.max_rss_kb = std::atol(io.read("rss").c_str());
   if (WIFEXITED(status)) outcome.exit_status = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) outcome.signal = WTERMSIG(status);
   outcome.out = io.read("out");
