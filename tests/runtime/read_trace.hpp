@@ -27,7 +27,7 @@ struct Trace {
 inline std::string show(const Trace& t) {
   std::string s;
   for (std::size_t i = 0; i < t.codes.size(); ++i) {
-    s += "(" + std::to_string(t.codes[i]) + "," + std::to_string(t.values[i]) + ")";
+    s.append("(").append(std::to_string(t.codes[i])).append(",").append(std::to_string(t.values[i])).append(")");
   }
   return s;
 }
