@@ -51,10 +51,6 @@ struct Sizes {
   std::int32_t vector_length;
 };
 
-struct Timing {
-  float duration;
-};
-
 // The radix and the limits that follow from it.
 std::int32_t set_up() {
   mp::common.radix = 10000;
@@ -95,21 +91,18 @@ Sizes hold_dialogue(std::int32_t digits_per_element) {
   return sizes;
 }
 
-// A record for the console, then the same for a file; stop 903 when the
-// file write fails.
-void to_console_and_file(std::string_view record, runtime::FileUnit& file) {
-  runtime::console_write(record);
-  if (!file.write(record)) {
-    console_line("Write error.");
-    runtime::stop(903);
-  }
-}
-
+// Records to a result file; stop 903 when the write fails.
 void to_file(std::string_view records, runtime::FileUnit& file) {
   if (!file.write(records)) {
     console_line("Write error.");
     runtime::stop(903);
   }
+}
+
+// A record for the console, then the same for a result file.
+void to_console_and_file(std::string_view record, runtime::FileUnit& file) {
+  runtime::console_write(record);
+  to_file(record, file);
 }
 
 std::string time_record(std::string_view label, const char (&time_text)[8]) {
@@ -121,8 +114,8 @@ std::span<const std::int32_t> groups_of(const mp::DigitStorage& v, const Sizes& 
 }
 
 // Opens the result files, times the computation of pi and writes the two
-// arctangents, pi, the size and the times.
-Timing compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::FileUnit& out_file) {
+// arctangents, pi, the size and the times. Returns the duration in seconds.
+float compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::FileUnit& out_file) {
   if (!test_file.open("PI.Tst")) {
     console_line("Error opening Pi.Tst");
     runtime::stop(1000);
@@ -155,14 +148,14 @@ Timing compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::Fil
   mp::vec_sub(arctan5, arctan239, n);
   console_line("Calculating pi=(arctg(1/5)*4-arctg(1/239))*4.");
   mp::vec_mul_small(arctan5, n, 4);  // the integer part 3 is dropped
-  const Timing timing{runtime::seconds_since(start)};  // the timed interval ends
+  const float duration = runtime::seconds_since(start);  // the timed interval ends
 
   runtime::time_of_day_text(end_text, 8);
   to_console_and_file(time_record("End time  ", end_text), test_file);
-  to_console_and_file(ListRecord().text("Duration is").real(timing.duration).text(" sec").str(), test_file);
+  to_console_and_file(ListRecord().text("Duration is").real(duration).text(" sec").str(), test_file);
   runtime::group_records(block, " Pi = 3.", 9, groups_of(arctan5, sizes));
   to_file(block, out_file);
-  return timing;
+  return duration;
 }
 
 [[noreturn]] void record_file_error() {
@@ -172,11 +165,11 @@ Timing compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::Fil
 
 // Turns a duration of more than a second into the benchmark figure and adds
 // it, after the identifier on the last line, to the record file.
-[[noreturn]] void record_benchmark(const Sizes& sizes, const Timing& timing) {
-  if (!(timing.duration > 1.0f)) runtime::stop();
+[[noreturn]] void record_benchmark(const Sizes& sizes, float duration) {
+  if (!(duration > 1.0f)) runtime::stop();
   const long double digits = static_cast<float>(sizes.accepted_digits);
   const auto benchmark_figure =
-      static_cast<float>(static_cast<long double>(0.0006f) * digits * digits / timing.duration);
+      static_cast<float>(static_cast<long double>(0.0006f) * digits * digits / duration);
 
   runtime::FileUnit record_file;
   if (!record_file.open("Tarnoval.Dat")) {
@@ -211,8 +204,8 @@ void run_benchmark() {
   const Sizes sizes = hold_dialogue(digits_per_element);
   runtime::FileUnit test_file;
   runtime::FileUnit out_file;
-  const Timing timing = compute_pi(sizes, test_file, out_file);
-  record_benchmark(sizes, timing);
+  const float duration = compute_pi(sizes, test_file, out_file);
+  record_benchmark(sizes, duration);
 }
 
 }  // namespace driver
