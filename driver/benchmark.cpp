@@ -172,7 +172,7 @@ float compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::File
       static_cast<float>(static_cast<long double>(0.0006f) * digits * digits / duration);
 
   runtime::FileUnit record_file;
-  if (!record_file.open("Tarnoval.Dat")) {
+  if (!record_file.open("Tarnoval.Dat", runtime::FileUnit::Kind::kRecordFile)) {
     console_line("Error opening Tarnoval.Dat");
     runtime::stop(1002);
   }

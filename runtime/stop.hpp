@@ -3,9 +3,11 @@
 
 namespace runtime {
 
-// Extended precision, rounding to nearest, exceptions masked; SIGPIPE and
-// SIGXFSZ ignored, so that writes fail rather than end the process; SIGINT
-// and SIGTERM end the process as a stop would, by that signal.
+// Rounding to nearest, exceptions masked; closed standard streams
+// connected to the null device; writes that fail report it rather than end
+// the process (SIGPIPE and SIGXFSZ ignored). Interrupts and the other
+// signals that end a process keep doing so, by that signal: the result
+// files already hold only what was written (see unit.hpp).
 void start_process();
 
 // The normal end: nothing written, units closed, exit status 0.
@@ -14,7 +16,8 @@ void start_process();
 // "STOP <code> statement executed" on standard error, units closed, exit status 1.
 [[noreturn]] void stop(int code);
 
-// Holds SIGINT and SIGTERM back while it lives.
+// Holds interrupts and terminating signals back while it lives, so that
+// what it guards is done whole before they end the process.
 class InterruptsHeld {
  public:
   InterruptsHeld();

@@ -1,47 +1,21 @@
 #include "runtime/unit.hpp"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
+
+#include "runtime/os.hpp"
 
 namespace runtime {
 
 namespace {
 
 // The open files, for the cut at the end of the process. Plain data only, so
-// that a signal handler may walk it.
+// that a signal or console handler may walk it.
 struct OpenFile {
-  int fd = -1;
+  os::File file = os::kNoFile;
   bool written = false;
 };
 constexpr int kMaxFiles = 8;
 OpenFile open_files[kMaxFiles];
-
-// Writes all of `bytes` at the current position; false on any failure.
-bool write_all(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-int open_regular(const char* name, int flags) {
-  const int fd = ::open(name, flags | O_CLOEXEC, 0666);
-  if (fd < 0) return -1;
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
 
 class StdinSource : public ByteSource {
  public:
@@ -53,17 +27,14 @@ class StdinSource : public ByteSource {
  private:
   bool fill() {
     if (ended_) return false;
-    for (;;) {
-      const ssize_t n = ::read(0, buffer_, sizeof buffer_);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        ended_ = true;  // end of input, or a read error: both end the dialogue
-        return false;
-      }
-      begin_ = 0;
-      end_ = static_cast<std::size_t>(n);
-      return true;
+    const long n = os::read_standard_input(buffer_, sizeof buffer_);
+    if (n <= 0) {
+      ended_ = true;  // end of input, or a read error: both end the dialogue
+      return false;
     }
+    begin_ = 0;
+    end_ = static_cast<std::size_t>(n);
+    return true;
   }
   char buffer_[4096];
   std::size_t begin_ = 0, end_ = 0;
@@ -72,50 +43,51 @@ class StdinSource : public ByteSource {
 
 }  // namespace
 
-void console_write(std::string_view bytes) { write_all(1, bytes); }
+void console_write(std::string_view bytes) { os::write_standard_output(bytes); }
+
+void error_write(std::string_view bytes) { os::write_standard_error(bytes); }
 
 ByteSource& console_input() {
   static StdinSource source;
   return source;
 }
 
-bool FileUnit::open(const char* name) {
-  int fd = open_regular(name, O_RDWR);
-  if (fd < 0) fd = open_regular(name, O_RDONLY);
-  if (fd < 0) fd = open_regular(name, O_RDWR | O_CREAT);
-  if (fd < 0) return false;
+bool FileUnit::open(const char* name, Kind kind) {
+  const os::File file =
+      os::open_file(name, kind == Kind::kRecordFile ? os::Content::kRegular : os::Content::kAny);
+  if (file == os::kNoFile) return false;
   for (int i = 0; i < kMaxFiles; ++i) {
-    if (open_files[i].fd < 0) {
-      open_files[i] = {fd, false};
+    if (open_files[i].file == os::kNoFile) {
+      open_files[i] = {file, false};
       slot_ = i;
       return true;
     }
   }
-  ::close(fd);
+  os::close_file(file);
   return false;
 }
 
 bool FileUnit::write(std::string_view bytes) {
   OpenFile& file = open_files[slot_];
-  file.written = true;
-  return write_all(file.fd, bytes);
+  if (!file.written) {
+    if (!os::drop_old_content(file.file, bytes.size())) return false;
+    file.written = true;
+  }
+  return os::write_file(file.file, bytes);
 }
 
 int FileUnit::fill() {
   if (begin_ < end_) return static_cast<unsigned char>(buffer_[begin_]);
   if (at_end_) return -1;
-  for (;;) {
-    const ssize_t n = ::read(open_files[slot_].fd, buffer_.data(), buffer_.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return -2;
-    if (n == 0) {
-      at_end_ = true;
-      return -1;
-    }
-    begin_ = 0;
-    end_ = static_cast<std::size_t>(n);
-    return static_cast<unsigned char>(buffer_[0]);
+  const long n = os::read_file(open_files[slot_].file, buffer_.data(), buffer_.size());
+  if (n < 0) return -2;
+  if (n == 0) {
+    at_end_ = true;
+    return -1;
   }
+  begin_ = 0;
+  end_ = static_cast<std::size_t>(n);
+  return static_cast<unsigned char>(buffer_[0]);
 }
 
 FileUnit::ReadResult FileUnit::read_a50(Record50& record) {
@@ -145,8 +117,8 @@ FileUnit::ReadResult FileUnit::read_a50(Record50& record) {
 }
 
 bool FileUnit::append_line(std::string_view line) {
-  const int fd = open_files[slot_].fd;
-  const off_t old_size = ::lseek(fd, 0, SEEK_END);
+  const os::File file = open_files[slot_].file;
+  const std::int64_t old_size = os::seek_end(file);
   if (old_size < 0) return false;
   char text[kRecordWidth + 64];
   std::size_t size = 0;
@@ -155,25 +127,21 @@ bool FileUnit::append_line(std::string_view line) {
   std::memcpy(text + size, line.data(), line.size());
   size += line.size();
   text[size++] = '\n';
-  if (write_all(fd, std::string_view(text, size))) return true;
-  while (::ftruncate(fd, old_size) != 0 && errno == EINTR) {
-  }
+  if (os::write_file(file, std::string_view(text, size))) return true;
+  (void)os::truncate(file, old_size);
   return false;
 }
 
-void FileUnit::lock_exclusive() {
-  while (::flock(open_files[slot_].fd, LOCK_EX) != 0 && errno == EINTR) {
-  }
-}
+void FileUnit::lock_exclusive() { os::lock_exclusive(open_files[slot_].file); }
 
 void close_all_units() {
   for (OpenFile& file : open_files) {
-    if (file.fd < 0) continue;
+    if (file.file == os::kNoFile) continue;
     if (file.written) {
-      const off_t end = ::lseek(file.fd, 0, SEEK_CUR);
-      if (end >= 0) (void)::ftruncate(file.fd, end);
+      const std::int64_t end = os::position(file.file);
+      if (end >= 0) (void)os::truncate(file.file, end);
     }
-    ::close(file.fd);
+    os::close_file(file.file);
     file = OpenFile{};
   }
 }

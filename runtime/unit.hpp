@@ -2,8 +2,9 @@
 // Units: the console and files opened by name, as the Fortran run-time
 // library connects them, with the faults it leaves open made safe. Each
 // write statement goes to the file at once, whole, and reports whether it
-// did; at the end of the process every written file is cut after its last
-// record.
+// did. A file's old content is dropped at its first write, so that whatever
+// ends the process (a signal, a crash, a power loss) the file holds either
+// its old content or a prefix of what this run wrote, never both.
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -15,6 +16,9 @@ namespace runtime {
 // Unit 6: standard output. Console writes have no error handling.
 void console_write(std::string_view bytes);
 
+// Standard error, for the stop message.
+void error_write(std::string_view bytes);
+
 // Unit 5: standard input, for the list-directed read of the answer.
 ByteSource& console_input();
 
@@ -23,6 +27,10 @@ class FileUnit {
   static constexpr std::size_t kRecordWidth = 50;
   using Record50 = std::array<char, kRecordWidth>;
   enum class ReadResult { kRecord, kEnd, kError };
+  enum class Kind {
+    kResultFile,  // anything that is not a directory
+    kRecordFile,  // a regular file or the null device, so that reading it ends
+  };
 
   FileUnit() = default;
   FileUnit(const FileUnit&) = delete;
@@ -30,11 +38,12 @@ class FileUnit {
 
   // Opens the file at its start for reading and writing, for reading only
   // when writing is refused, or creates it. False when all three fail (a
-  // directory counts as a failure).
-  bool open(const char* name);
+  // directory counts as a failure, and so does a file not of `kind`).
+  bool open(const char* name, Kind kind = Kind::kResultFile);
 
   // One write statement: its bytes at the current position. False when any
-  // of it could not be written.
+  // of it could not be written. The first one drops the old content, once
+  // there is room for its bytes; when there is not, the old content stays.
   bool write(std::string_view bytes);
 
   // Formatted read "(a50)": the next line's first 50 bytes, blank-padded. A
@@ -59,7 +68,7 @@ class FileUnit {
   bool ended_without_newline_ = false;
 };
 
-// Every opened file, cut after what was written to it; safe in a signal handler.
+// Every opened file closed, a written one cut after what was written to it.
 void close_all_units();
 
 }  // namespace runtime

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 #include <mpfr.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <utility>
@@ -328,6 +332,15 @@ TEST(Pibench, WriteFailureKeepsWhatWasWrittenBefore) {
   dir.write("PI.Tst", std::string(500, 'o'));
   run_program(dir, "1000\n", clock_from("2026-12-08 12:00:00"));
   EXPECT_EQ(dir.read("PI.Tst"), " Speed test data: dimension is   251\n Start time 12:00:00\n");
+
+  // A first write that cannot fit keeps the old content.
+  const ScratchDir limited;
+  limited.write("PI.OUT", "old digits\n");
+  RunOptions o = clock_from("2026-12-08 12:00:00");
+  o.file_size_limit = 1000;  // below the first block of PI.OUT
+  const Outcome r = run_program(limited, "1000\n", o);
+  EXPECT_EQ(r.err, "STOP 903 statement executed\n");
+  EXPECT_EQ(limited.read("PI.OUT"), "old digits\n");
 }
 
 // As an unprivileged user: read-only files and a directory where nothing
@@ -372,37 +385,135 @@ TEST(Pibench, ReadOnlyFilesAsAnUnprivilegedUser) {
   }
 }
 
-// Interrupted runs, at random moments of the dialogue and the computation:
-// they end by the signal, each result file is either untouched or holds
-// only what this run wrote, and the record file is untouched.
+// A run of `answer` digits ended by `sig` after `delay_ms`, over result
+// files longer than it writes: it ends by the signal, each result file is
+// either untouched or a prefix of this run's bytes (`pi_out` for PI.OUT),
+// and the record file is untouched.
+void expect_interrupted_run_leaves_no_mix(int sig, int delay_ms, const std::string& answer,
+                                           const std::string& pi_out) {
+  const ScratchDir dir;
+  const std::string stale_tst(4000, '#'), stale_out(pi_out.size() + 1000, '#');
+  dir.write("PI.Tst", stale_tst);
+  dir.write("PI.OUT", stale_out);
+  dir.write("Tarnoval.Dat", "MYBOX\n");
+  std::thread killer;
+  RunOptions o;
+  o.started = [&](pid_t pid) {
+    killer = std::thread([pid, sig, delay_ms] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
+      kill(pid, sig);
+    });
+  };
+  const Outcome r = run_program(dir, answer, o);
+  killer.join();
+  const std::string when = strsignal(sig) + std::string(" after ") + std::to_string(delay_ms) + " ms";
+  EXPECT_EQ(r.signal, sig) << when;
+  EXPECT_EQ(dir.read("Tarnoval.Dat"), "MYBOX\n") << when;
+  const std::string tst = dir.read("PI.Tst"), out = dir.read("PI.OUT");
+  EXPECT_TRUE(tst == stale_tst || tst.find('#') == std::string::npos) << when << ": " << tst.substr(0, 80);
+  EXPECT_TRUE(out == stale_out || pi_out.compare(0, out.size(), out) == 0) << when << ": " << out.substr(0, 80);
+}
+
 TEST(Pibench, InterruptedRunsEndByTheSignal) {
+  const ScratchDir whole;
+  run_program(whole, "64000\n");
+  const std::string pi_out = whole.read("PI.OUT");
   std::mt19937 rng(99);
   std::uniform_int_distribution<int> delay_ms(0, kSanitized ? 3000 : 1500);
   for (int round = 0; round < 12; ++round) {
-    const int sig = round % 2 == 0 ? SIGINT : SIGTERM;
+    expect_interrupted_run_leaves_no_mix(round % 2 == 0 ? SIGINT : SIGTERM, delay_ms(rng), "64000\n", pi_out);
+  }
+}
+
+// The other signals that end a process, SIGKILL among them: the files are
+// right by construction, with no handler involved.
+TEST(Pibench, EverySignalThatEndsTheRunLeavesNoMixedFiles) {
+  const rlimit no_core{0, 0};
+  setrlimit(RLIMIT_CORE, &no_core);
+  const ScratchDir whole;
+  run_program(whole, "30000\n");
+  const std::string pi_out = whole.read("PI.OUT");
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> delay_ms(0, kSanitized ? 3000 : 1000);
+  for (const int sig : {SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGKILL}) {
+    expect_interrupted_run_leaves_no_mix(sig, delay_ms(rng), "30000\n", pi_out);
+  }
+}
+
+// Closed standard streams are the null device: console lines and the stop
+// message never land in a result file. (The real clock: libfaketime would
+// take a closed descriptor itself.)
+TEST(Pibench, ClosedStandardStreamsNeverReachAResultFile) {
+  const auto records_of = [](const std::string& tst) {
+    std::string shape;
+    for (std::size_t at = 0; at < tst.size(); at = tst.find('\n', at) + 1) shape += tst.substr(at, 12) + "|";
+    return shape;
+  };
+  const std::string two_records = " Speed test | Start time |";
+  struct Case {
+    std::vector<int> closed;
+    bool full_pi_out;  // PI.OUT on a full disk: stop 903 after two PI.Tst records
+    int exit_status;
+    std::string tst_records;
+  };
+  const Case cases[] = {
+      {{1}, false, 0, two_records + " End time   | Duration is|"},
+      {{2}, true, 1, two_records},
+      {{1, 2}, true, 1, two_records},
+      {{0}, false, 1, ""},
+      {{0, 1, 2}, false, 1, ""},
+  };
+  for (const Case& c : cases) {
     const ScratchDir dir;
-    const std::string stale_tst(4000, '#'), stale_out(100000, '#');
-    dir.write("PI.Tst", stale_tst);
-    dir.write("PI.OUT", stale_out);
-    dir.write("Tarnoval.Dat", "MYBOX\n");
-    const int delay = delay_ms(rng);
-    std::thread killer;
+    if (c.full_pi_out) std::filesystem::create_symlink("/dev/full", dir / "PI.OUT");
     RunOptions o;
+    o.closed = c.closed;
+    const Outcome r = run_program(dir, "1000\n", o);
+    std::string what = "closed";
+    for (const int fd : c.closed) what += " " + std::to_string(fd);
+    EXPECT_EQ(r.exit_status, c.exit_status) << what;
+    EXPECT_EQ(std::filesystem::exists(dir / "PI.Tst") ? records_of(dir.read("PI.Tst")) : "", c.tst_records) << what;
+    if (c.exit_status == 0) {
+      EXPECT_EQ(dir.read("PI.OUT"), expected_pi_out(1000)) << what;
+    }
+  }
+}
+
+// A record file that never ends (a FIFO, an endless device) is one that
+// cannot be opened; the null device records nothing and ends normally.
+TEST(Pibench, RecordFilesThatAreNotRegularFiles) {
+  struct Case {
+    std::string what;
+    void (*make)(const std::filesystem::path&);
+    int exit_status;
+    std::string last_line;
+  };
+  const Case cases[] = {
+      {"FIFO", [](const std::filesystem::path& p) { mkfifo(p.c_str(), 0644); }, 1, " Error opening Tarnoval.Dat\n"},
+      {"/dev/zero", [](const std::filesystem::path& p) { std::filesystem::create_symlink("/dev/zero", p); }, 1,
+       " Error opening Tarnoval.Dat\n"},
+      {"/dev/null", [](const std::filesystem::path& p) { std::filesystem::create_symlink("/dev/null", p); }, 0,
+       " " + kBlank50 + "  300.\n"},
+  };
+  for (const Case& c : cases) {
+    const ScratchDir dir;
+    c.make(dir / "Tarnoval.Dat");
+    std::thread watchdog;
+    std::atomic<bool> done = false;
+    RunOptions o = clock_from("2026-12-08 12:00:00");
     o.started = [&](pid_t pid) {
-      killer = std::thread([pid, sig, delay] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
-        kill(pid, sig);
+      watchdog = std::thread([pid, &done] {
+        for (int i = 0; i < 100 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (!done) kill(pid, SIGKILL);
       });
     };
-    const Outcome r = run_program(dir, "64000\n", o);
-    killer.join();
-    EXPECT_EQ(r.signal, sig) << "after " << delay << " ms";
-    EXPECT_EQ(dir.read("Tarnoval.Dat"), "MYBOX\n");
-    for (const auto& [name, stale] : {std::pair{"PI.Tst", stale_tst}, std::pair{"PI.OUT", stale_out}}) {
-      const std::string content = dir.read(name);
-      EXPECT_TRUE(content == stale || content.find('#') == std::string::npos)
-          << name << " after " << delay << " ms: " << content.substr(0, 80);
-    }
+    const Outcome r = run_program(dir, "1000\n", o);
+    done = true;
+    watchdog.join();
+    EXPECT_EQ(r.signal, 0) << c.what << " hangs";
+    EXPECT_EQ(r.exit_status, c.exit_status) << c.what;
+    ASSERT_GE(r.out.size(), c.last_line.size()) << c.what;
+    EXPECT_EQ(r.out.substr(r.out.size() - c.last_line.size()), c.last_line) << c.what;
   }
 }
 

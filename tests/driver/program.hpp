@@ -28,6 +28,7 @@ struct RunOptions {
   long file_size_limit = -1;         // RLIMIT_FSIZE in bytes, when >= 0
   std::function<void(pid_t)> started;  // called with the process once it runs
   bool measure_memory = false;         // under /usr/bin/time, for the peak resident memory
+  std::vector<int> closed;             // standard descriptors the program starts without
 };
 
 inline std::string fake_time_library() { return "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"; }
@@ -64,6 +65,7 @@ inline Outcome run_program(const ScratchDir& dir, const std::string& answer, con
   posix_spawn_file_actions_addopen(&actions, 0, (io / "in").c_str(), O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, (io / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&actions, 2, (io / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  for (const int fd : options.closed) posix_spawn_file_actions_addclose(&actions, fd);
   posix_spawn_file_actions_addchdir_np(&actions, dir.path().c_str());
   rlimit old_limit{};
   getrlimit(RLIMIT_FSIZE, &old_limit);

@@ -1,0 +1,74 @@
+#pragma once
+// The operating system as the run-time layer sees it: the console, files by
+// name, the process set-up, held interrupts and the exit. One implementation
+// per platform (os_posix.cpp, os_windows.cpp), chosen by the build; nothing
+// else in the program touches the operating system.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace runtime::os {
+
+// An open file; kNoFile when there is none.
+using File = std::intptr_t;
+constexpr File kNoFile = -1;
+
+// Standard streams that are closed are connected to the null device, so
+// that no file opened later takes their place; writes that fail return an
+// error instead of ending the process; the default treatment of interrupts
+// and of the signals that end a process is kept, so that they end it.
+void start_process();
+
+// All of `bytes` to standard output or standard error, unaltered (no line
+// end is translated); failures are ignored.
+void write_standard_output(std::string_view bytes);
+void write_standard_error(std::string_view bytes);
+
+// Up to `size` bytes of standard input: the count read, 0 at the end of the
+// input (the console's end-of-input key included), -1 on an error.
+long read_standard_input(char* buffer, std::size_t size);
+
+enum class Content {
+  kAny,      // whatever the name names, except a directory
+  kRegular,  // a regular file, or the null device
+};
+
+// Opens `name` at its start for reading and writing, for reading only when
+// writing is refused, or creates it; kNoFile when all three fail or the
+// file is not of the kind asked for. Never waits for another process.
+File open_file(const char* name, Content content);
+
+// Up to `size` bytes from the current position: the count read, 0 at the
+// end of the file, -1 on an error.
+long read_file(File file, char* buffer, std::size_t size);
+
+// All of `bytes` at the current position; false when any of it failed.
+bool write_file(File file, std::string_view bytes);
+
+// Before the first write of `size` bytes: drops the old content of a
+// writable regular file, once there is room for those bytes. False, with
+// the old content kept, when there is not (a full disk, a file-size limit).
+bool drop_old_content(File file, std::size_t size);
+
+// The current position, or the end of the file (moving there); -1 on an error.
+std::int64_t position(File file);
+std::int64_t seek_end(File file);
+
+// Cuts the file at `size`; false on an error.
+bool truncate(File file, std::int64_t size);
+
+// Waits until no other process holds the lock, then holds it until the file
+// is closed.
+void lock_exclusive(File file);
+
+void close_file(File file);
+
+// Interrupts and terminating signals are held back while they are blocked;
+// unblocking delivers any that came.
+void block_interrupts();
+void unblock_interrupts();
+
+// Ends the process at once with `status`, running no exit handlers.
+[[noreturn]] void exit_process(int status);
+
+}  // namespace runtime::os

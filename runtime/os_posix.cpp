@@ -1,0 +1,145 @@
+// The operating-system layer on POSIX systems.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "runtime/os.hpp"
+
+namespace runtime::os {
+
+namespace {
+
+int fd_of(File file) { return static_cast<int>(file); }
+
+bool write_all(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+long read_some(int fd, char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, size);
+    if (n < 0 && errno == EINTR) continue;
+    return n < 0 ? -1 : static_cast<long>(n);
+  }
+}
+
+bool is_null_device(const struct stat& st) {
+  struct stat null_device {};
+  return S_ISCHR(st.st_mode) && ::stat("/dev/null", &null_device) == 0 && st.st_rdev == null_device.st_rdev;
+}
+
+// O_NONBLOCK only for the open itself, so that a FIFO never makes it wait.
+int open_once(const char* name, int flags, Content content) {
+  const int fd = ::open(name, flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+  if (fd < 0) return -1;
+  struct stat st {};
+  const bool wanted = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode) &&
+                      (content == Content::kAny || S_ISREG(st.st_mode) || is_null_device(st));
+  if (!wanted || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// The signals that a program cannot go on after: never blocked.
+sigset_t interrupt_set() {
+  sigset_t set;
+  sigfillset(&set);
+  for (const int s : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS, SIGABRT}) sigdelset(&set, s);
+  return set;
+}
+
+}  // namespace
+
+void start_process() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    const int null_fd = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (null_fd > fd) {  // cannot happen while the lower descriptors are open
+      ::dup2(null_fd, fd);
+      ::close(null_fd);
+    }
+  }
+  ::signal(SIGPIPE, SIG_IGN);
+  ::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write instead
+}
+
+void write_standard_output(std::string_view bytes) { (void)write_all(1, bytes); }
+void write_standard_error(std::string_view bytes) { (void)write_all(2, bytes); }
+
+long read_standard_input(char* buffer, std::size_t size) { return read_some(0, buffer, size); }
+
+File open_file(const char* name, Content content) {
+  int fd = open_once(name, O_RDWR, content);
+  if (fd < 0) fd = open_once(name, O_RDONLY, content);
+  if (fd < 0) fd = open_once(name, O_RDWR | O_CREAT, content);
+  return fd < 0 ? kNoFile : fd;
+}
+
+long read_file(File file, char* buffer, std::size_t size) { return read_some(fd_of(file), buffer, size); }
+
+bool write_file(File file, std::string_view bytes) { return write_all(fd_of(file), bytes); }
+
+bool drop_old_content(File file, std::size_t size) {
+  const int fd = fd_of(file);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return true;
+  if ((::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY) return true;  // the write itself fails
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && size > limit.rlim_cur) {
+    return false;
+  }
+#if defined(FALLOC_FL_KEEP_SIZE)
+  // The blocks the new bytes need, reserved past the old end before the old
+  // ones are given up.
+  if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0 &&
+      (errno == ENOSPC || errno == EDQUOT)) {
+    return false;
+  }
+#endif
+  return truncate(file, 0);
+}
+
+std::int64_t position(File file) { return ::lseek(fd_of(file), 0, SEEK_CUR); }
+std::int64_t seek_end(File file) { return ::lseek(fd_of(file), 0, SEEK_END); }
+
+bool truncate(File file, std::int64_t size) {
+  for (;;) {
+    if (::ftruncate(fd_of(file), static_cast<off_t>(size)) == 0) return true;
+    if (errno != EINTR) return false;
+  }
+}
+
+void lock_exclusive(File file) {
+  while (::flock(fd_of(file), LOCK_EX) != 0 && errno == EINTR) {
+  }
+}
+
+void close_file(File file) { ::close(fd_of(file)); }
+
+void block_interrupts() {
+  const sigset_t set = interrupt_set();
+  sigprocmask(SIG_BLOCK, &set, nullptr);
+}
+
+void unblock_interrupts() {
+  const sigset_t set = interrupt_set();
+  sigprocmask(SIG_UNBLOCK, &set, nullptr);
+}
+
+void exit_process(int status) { std::_Exit(status); }
+
+}  // namespace runtime::os
