@@ -9,6 +9,7 @@
 #include "mp/arctg.hpp"
 #include "mp/common.hpp"
 #include "mp/digits.hpp"
+#include "mp/pi_check.hpp"
 #include "runtime/clock.hpp"
 #include "runtime/format.hpp"
 #include "runtime/list_input.hpp"
@@ -115,7 +116,7 @@ std::span<const std::int32_t> groups_of(const mp::DigitStorage& v, const Sizes& 
 
 // Opens the result files, times the computation of pi and writes the two
 // arctangents, pi, the size and the times. Returns the duration in seconds.
-float compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::FileUnit& out_file) {
+float compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::FileUnit& out_file, PiFault fault) {
   if (!test_file.open("PI.Tst")) {
     console_line("Error opening Pi.Tst");
     runtime::stop(1000);
@@ -148,6 +149,7 @@ float compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::File
   mp::vec_sub(arctan5, arctan239, n);
   console_line("Calculating pi=(arctg(1/5)*4-arctg(1/239))*4.");
   mp::vec_mul_small(arctan5, n, 4);  // the integer part 3 is dropped
+  if (fault != nullptr) fault(arctan5);
   const float duration = runtime::seconds_since(start);  // the timed interval ends
 
   runtime::time_of_day_text(end_text, 8);
@@ -156,6 +158,15 @@ float compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::File
   runtime::group_records(block, " Pi = 3.", 9, groups_of(arctan5, sizes));
   to_file(block, out_file);
   return duration;
+}
+
+// Stop 904 when the printed pi is not pi: a faulty machine or build must not
+// record a figure.
+void check_result(const Sizes& sizes) {
+  const std::int32_t wrong = mp::first_wrong_decimal(arctan5, sizes.vector_length);
+  if (wrong == 0) return;
+  runtime::console_write(ListRecord().text("The result is wrong from decimal").integer(wrong).str());
+  runtime::stop(904);
 }
 
 [[noreturn]] void record_file_error() {
@@ -199,12 +210,13 @@ float compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::File
 
 }  // namespace
 
-void run_benchmark() {
+void run_benchmark(PiFault fault) {
   const std::int32_t digits_per_element = set_up();
   const Sizes sizes = hold_dialogue(digits_per_element);
   runtime::FileUnit test_file;
   runtime::FileUnit out_file;
-  const float duration = compute_pi(sizes, test_file, out_file);
+  const float duration = compute_pi(sizes, test_file, out_file, fault);
+  check_result(sizes);
   record_benchmark(sizes, duration);
 }
 

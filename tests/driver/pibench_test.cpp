@@ -385,6 +385,38 @@ TEST(Pibench, ReadOnlyFilesAsAnUnprivilegedUser) {
   }
 }
 
+// A wrong result, from a faulty machine: stop 904 with the first wrong
+// decimal, PI.OUT and PI.Tst kept as evidence, no figure recorded.
+TEST(Pibench, WrongResultStopsWithoutAFigure) {
+  struct Case {
+    std::string fault_group;  // empty: no fault
+    std::string last_line, err;
+  };
+  const Case cases[] = {
+      {"", " MYBOX" + std::string(45, ' ') + "  300.\n", ""},
+      {"0", " The result is wrong from decimal 1\n", "STOP 904 statement executed\n"},
+      {"124", " The result is wrong from decimal 497\n", "STOP 904 statement executed\n"},
+      {"249", " The result is wrong from decimal 997\n", "STOP 904 statement executed\n"},
+  };
+  for (const Case& c : cases) {
+    const ScratchDir dir;
+    dir.write("Tarnoval.Dat", "MYBOX\n");
+    RunOptions o = clock_from("2026-12-08 12:00:00");
+    o.program = PIBENCH_WITH_FAULT;
+    if (!c.fault_group.empty()) o.env.push_back("PIBENCH_FAULT_GROUP=" + c.fault_group);
+    const Outcome r = run_program(dir, "1000\n", o);
+    ASSERT_GE(r.out.size(), c.last_line.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - c.last_line.size()), c.last_line) << c.fault_group;
+    EXPECT_EQ(r.err, c.err) << c.fault_group;
+    EXPECT_EQ(r.exit_status, c.err.empty() ? 0 : 1) << c.fault_group;
+    EXPECT_EQ(dir.read("Tarnoval.Dat"), c.err.empty() ? "MYBOX\n" + added_line("MYBOX") : "MYBOX\n");
+    EXPECT_EQ(dir.read("PI.Tst").size(), 100u) << c.fault_group;
+    const std::string pi_out = dir.read("PI.OUT"), right = expected_pi_out(1000);
+    EXPECT_EQ(pi_out.size(), right.size());
+    EXPECT_EQ(pi_out == right, c.err.empty()) << c.fault_group;
+  }
+}
+
 // A run of `answer` digits ended by `sig` after `delay_ms`, over result
 // files longer than it writes: it ends by the signal, each result file is
 // either untouched or a prefix of this run's bytes (`pi_out` for PI.OUT),

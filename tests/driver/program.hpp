@@ -22,6 +22,7 @@ struct Outcome {
 };
 
 struct RunOptions {
+  std::string program = PIBENCH_PROGRAM;
   std::vector<std::string> env;      // NAME=value added to the environment
   std::vector<std::string> prefix;   // a command the program runs under
   std::string fake_time;             // libfaketime's FAKETIME, when set
@@ -53,7 +54,7 @@ inline Outcome run_program(const ScratchDir& dir, const std::string& answer, con
     args.emplace_back("env");
     args.insert(args.end(), clock_env.begin(), clock_env.end());
   }
-  args.push_back(PIBENCH_PROGRAM);
+  args.push_back(options.program);
   std::vector<char*> argv, envp;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
