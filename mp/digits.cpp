@@ -20,9 +20,12 @@ using u64 = std::uint64_t;
 // below the reciprocal's numerator limit (then also the number 1 fits).
 template <int Width>
 bool fits(u64 radix, u64 d) {
-  UInt128 bound = d;
-  for (int i = 0; i < Width; ++i) bound *= radix;
-  return bound <= Reciprocal::kNumeratorLimit;
+  u64 bound = d;
+  for (int i = 0; i < Width; ++i) {
+    if (bound > Reciprocal::kNumeratorLimit / radix) return false;
+    bound *= radix;
+  }
+  return true;
 }
 
 template <int Width>

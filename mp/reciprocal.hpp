@@ -11,7 +11,23 @@
 
 namespace mp {
 
-__extension__ typedef unsigned __int128 UInt128;
+// The high 64 bits of a * b from 32-bit halves, for targets without a
+// 128-bit integer type.
+constexpr std::uint64_t mul_high_by_halves(std::uint64_t a, std::uint64_t b) {
+  const std::uint64_t a_lo = a & 0xffffffffu, a_hi = a >> 32, b_lo = b & 0xffffffffu, b_hi = b >> 32;
+  const std::uint64_t lo_lo = a_lo * b_lo, hi_lo = a_hi * b_lo, lo_hi = a_lo * b_hi;
+  const std::uint64_t middle = (lo_lo >> 32) + (hi_lo & 0xffffffffu) + (lo_hi & 0xffffffffu);
+  return a_hi * b_hi + (hi_lo >> 32) + (lo_hi >> 32) + (middle >> 32);
+}
+
+constexpr std::uint64_t mul_high(std::uint64_t a, std::uint64_t b) {
+#if defined(__SIZEOF_INT128__)
+  __extension__ typedef unsigned __int128 UInt128;
+  return static_cast<std::uint64_t>((static_cast<UInt128>(a) * b) >> 64);
+#else
+  return mul_high_by_halves(a, b);
+#endif
+}
 
 class Reciprocal {
  public:
@@ -22,14 +38,17 @@ class Reciprocal {
 
   // floor(s / d) for 0 <= s < kNumeratorLimit.
   constexpr std::uint64_t quotient(std::uint64_t s) const {
-    return static_cast<std::uint64_t>((static_cast<UInt128>(s) * magic_) >> 64) >> shift_;
+    return mul_high(s, magic_) >> shift_;
   }
 
  private:
+  // ceil(2^S / d), S in [64, 94], as two 64-by-32-bit divisions of
+  // 2^S = 2^(S-32) * 2^32.
   static constexpr std::uint64_t magic_for(std::uint32_t d) {
     const unsigned s = 62 + static_cast<unsigned>(std::bit_width(d));  // 63 + floor(log2 d)
-    const UInt128 two_s = static_cast<UInt128>(1) << s;
-    return static_cast<std::uint64_t>((two_s + d - 1) / d);
+    const std::uint64_t high = std::uint64_t{1} << (s - 32);
+    const std::uint64_t low_part = (high % d) << 32;
+    return ((high / d) << 32) + low_part / d + (low_part % d != 0 ? 1 : 0);
   }
 
   std::uint64_t magic_;

@@ -177,4 +177,29 @@ TEST(Reciprocal, ExactAtMultiplesOfTheDivisor) {
   }
 }
 
+// The product's high half from 32-bit halves, as targets without a 128-bit
+// type form it, against long multiplication in 16-bit digits.
+TEST(Reciprocal, HighHalfOfTheProductFromHalves) {
+  const auto by_digits = [](std::uint64_t a, std::uint64_t b) {
+    std::uint64_t digits[8] = {};
+    for (int i = 0; i < 4; ++i) {
+      std::uint64_t carry = 0;
+      for (int j = 0; j < 4; ++j) {
+        const std::uint64_t t = digits[i + j] + ((a >> (16 * i)) & 0xffff) * ((b >> (16 * j)) & 0xffff) + carry;
+        digits[i + j] = t & 0xffff;
+        carry = t >> 16;
+      }
+      digits[i + 4] += carry;
+    }
+    return digits[4] | digits[5] << 16 | digits[6] << 32 | digits[7] << 48;
+  };
+  std::mt19937_64 rng(5);
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> pairs{{0, 0}, {~0ull, ~0ull}, {~0ull, 1}, {1ull << 63, 2}};
+  for (int i = 0; i < 10000; ++i) pairs.emplace_back(rng(), rng() >> (i % 64));
+  for (const auto& [a, b] : pairs) {
+    ASSERT_EQ(mp::mul_high_by_halves(a, b), by_digits(a, b)) << a << " * " << b;
+    ASSERT_EQ(mp::mul_high(a, b), by_digits(a, b)) << a << " * " << b;
+  }
+}
+
 }  // namespace
