@@ -1,12 +1,21 @@
 #pragma once
-// Runs build/pibench in a scratch directory with an answer on standard input.
+// Runs the program in a scratch directory with an answer on standard input.
+//
+// The program is this build's, or another target's build of it, named by
+// the environment: PIBENCH_PROGRAM and PIBENCH_WITH_FAULT (the program and
+// its test build with a fault hook), PIBENCH_EMULATOR (the command that runs
+// them, words separated by blanks: qemu-aarch64, wine64) and
+// PIBENCH_FAKETIME_LIBRARY (libfaketime for that target). Every target is
+// held to the same expected bytes.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,8 +30,41 @@ struct Outcome {
   long max_rss_kb = 0;   // peak resident memory, with RunOptions::measure_memory
 };
 
+struct Target {
+  std::string program, with_fault, fake_time_library;
+  std::vector<std::string> emulator;
+  bool qemu = false, windows = false;
+};
+
+inline const Target& target() {
+  static const Target t = [] {
+    const auto from_env = [](const char* name, const char* fallback) {
+      const char* value = std::getenv(name);
+      return std::string(value != nullptr && *value != '\0' ? value : fallback);
+    };
+    Target t;
+    t.program = from_env("PIBENCH_PROGRAM", PIBENCH_PROGRAM);
+    t.with_fault = from_env("PIBENCH_WITH_FAULT", PIBENCH_WITH_FAULT);
+    t.fake_time_library = from_env("PIBENCH_FAKETIME_LIBRARY", PIBENCH_FAKETIME_LIBRARY);
+    std::istringstream words(from_env("PIBENCH_EMULATOR", ""));
+    for (std::string w; words >> w;) t.emulator.push_back(w);
+    t.qemu = !t.emulator.empty() && t.emulator[0].find("qemu") != std::string::npos;
+    t.windows = !t.emulator.empty() && t.emulator[0].find("wine") != std::string::npos;
+    return t;
+  }();
+  return t;
+}
+
+// Skips a test that cannot run on the target, with the reason.
+#define SKIP_ON_WINDOWS(reason) \
+  if (target().windows) GTEST_SKIP() << "Windows: " << (reason)
+#define SKIP_UNDER_EMULATOR(reason) \
+  if (!target().emulator.empty()) GTEST_SKIP() << target().emulator[0] << ": " << (reason)
+#define NEEDS_FAKE_CLOCK() SKIP_ON_WINDOWS("libfaketime cannot set the clock that wine reads for a Windows program")
+
 struct RunOptions {
-  std::string program = PIBENCH_PROGRAM;
+  bool with_fault = false;             // the test build with a fault hook
+  std::string program;                 // another copy of the program, when not empty
   std::vector<std::string> env;      // NAME=value added to the environment
   std::vector<std::string> prefix;   // a command the program runs under
   std::string fake_time;             // libfaketime's FAKETIME, when set
@@ -32,21 +74,22 @@ struct RunOptions {
   std::vector<int> closed;             // standard descriptors the program starts without
 };
 
-inline std::string fake_time_library() { return "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"; }
-
 inline Outcome run_program(const ScratchDir& dir, const std::string& answer, const RunOptions& options = {}) {
   const ScratchDir io;
   io.write("in", answer);
   std::vector<std::string> clock_env;
   if (!options.fake_time.empty()) {
-    clock_env = {"LD_PRELOAD=" + fake_time_library(), "FAKETIME=" + options.fake_time, "FAKETIME_DONT_RESET=1",
-                 "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
+    // Under qemu the library goes to the emulated program only, not to qemu.
+    const std::string preload = "LD_PRELOAD=" + target().fake_time_library;
+    clock_env = {target().qemu ? "QEMU_SET_ENV=" + preload : preload, "FAKETIME=" + options.fake_time,
+                 "FAKETIME_DONT_RESET=1", "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
   }
   std::vector<std::string> args = options.prefix;
   if (options.measure_memory) args.insert(args.begin(), {"/usr/bin/time", "-f", "%M", "-o", (io / "rss").string()});
   std::vector<std::string> env;
   for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
   env.insert(env.end(), options.env.begin(), options.env.end());
+  if (target().windows) env.emplace_back("WINEDEBUG=-all");
   if (args.empty()) {
     env.insert(env.end(), clock_env.begin(), clock_env.end());
   } else if (!clock_env.empty()) {
@@ -54,7 +97,10 @@ inline Outcome run_program(const ScratchDir& dir, const std::string& answer, con
     args.emplace_back("env");
     args.insert(args.end(), clock_env.begin(), clock_env.end());
   }
-  args.push_back(options.program);
+  args.insert(args.end(), target().emulator.begin(), target().emulator.end());
+  args.push_back(!options.program.empty() ? options.program
+                 : options.with_fault     ? target().with_fault
+                                          : target().program);
   std::vector<char*> argv, envp;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);

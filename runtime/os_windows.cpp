@@ -1,0 +1,145 @@
+// The operating-system layer on Windows.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "runtime/os.hpp"
+
+namespace runtime::os {
+
+namespace {
+
+HANDLE handle_of(File file) { return reinterpret_cast<HANDLE>(file); }
+
+bool write_all(HANDLE handle, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+long read_some(HANDLE handle, char* buffer, std::size_t size) {
+  DWORD count = 0;
+  const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+  if (ReadFile(handle, buffer, chunk, &count, nullptr)) return static_cast<long>(count);
+  const DWORD error = GetLastError();
+  return error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF ? 0 : -1;
+}
+
+HANDLE open_once(const char* name, DWORD access, DWORD disposition, Content content) {
+  const HANDLE handle = CreateFileA(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return handle;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool is_disk_file = GetFileType(handle) == FILE_TYPE_DISK;
+  const bool wanted = (content == Content::kAny || is_disk_file) &&
+                      !(is_disk_file && GetFileInformationByHandle(handle, &info) &&
+                        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+  if (!wanted) {
+    CloseHandle(handle);
+    return INVALID_HANDLE_VALUE;
+  }
+  return handle;
+}
+
+bool move_to(HANDLE handle, std::int64_t offset, DWORD method, std::int64_t* now = nullptr) {
+  LARGE_INTEGER distance{}, result{};
+  distance.QuadPart = offset;
+  if (!SetFilePointerEx(handle, distance, &result, method)) return false;
+  if (now != nullptr) *now = result.QuadPart;
+  return true;
+}
+
+// Held while interrupts are blocked. A console event that would end the
+// process takes it and keeps it, so the process ends only outside the
+// blocked stretch.
+SRWLOCK interrupts_lock = SRWLOCK_INIT;
+
+BOOL WINAPI on_console_event(DWORD /*event*/) {
+  AcquireSRWLockExclusive(&interrupts_lock);
+  return FALSE;  // the default handler ends the process
+}
+
+}  // namespace
+
+void start_process() {
+  // Closed standard handles are never reused by CreateFile, so nothing
+  // needs reconnecting; writes to them fail, as console writes may.
+  SetConsoleCtrlHandler(on_console_event, TRUE);
+}
+
+void write_standard_output(std::string_view bytes) { (void)write_all(GetStdHandle(STD_OUTPUT_HANDLE), bytes); }
+void write_standard_error(std::string_view bytes) { (void)write_all(GetStdHandle(STD_ERROR_HANDLE), bytes); }
+
+long read_standard_input(char* buffer, std::size_t size) {
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  const long count = read_some(input, buffer, size);
+  DWORD mode = 0;
+  // At the console, Ctrl-Z at the start of a line ends the input.
+  if (count > 0 && buffer[0] == '\x1a' && GetConsoleMode(input, &mode)) return 0;
+  return count;
+}
+
+File open_file(const char* name, Content content) {
+  HANDLE handle = open_once(name, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, content);
+  if (handle == INVALID_HANDLE_VALUE) handle = open_once(name, GENERIC_READ, OPEN_EXISTING, content);
+  if (handle == INVALID_HANDLE_VALUE) handle = open_once(name, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, content);
+  return handle == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<File>(handle);
+}
+
+long read_file(File file, char* buffer, std::size_t size) { return read_some(handle_of(file), buffer, size); }
+
+bool write_file(File file, std::string_view bytes) { return write_all(handle_of(file), bytes); }
+
+bool drop_old_content(File file, std::size_t size) {
+  const HANDLE handle = handle_of(file);
+  LARGE_INTEGER old_size{};
+  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &old_size) || old_size.QuadPart == 0) {
+    return true;
+  }
+  // The room the new bytes need, reserved before the old ones are given up.
+  FILE_ALLOCATION_INFO allocation{};
+  allocation.AllocationSize.QuadPart = std::max<LONGLONG>(old_size.QuadPart, static_cast<LONGLONG>(size));
+  if (!SetFileInformationByHandle(handle, FileAllocationInfo, &allocation, sizeof allocation)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) return false;
+  }
+  return truncate(file, 0);  // fails, keeping the old content, on a file open for reading only
+}
+
+std::int64_t position(File file) {
+  std::int64_t now = -1;
+  return move_to(handle_of(file), 0, FILE_CURRENT, &now) ? now : -1;
+}
+
+std::int64_t seek_end(File file) {
+  std::int64_t now = -1;
+  return move_to(handle_of(file), 0, FILE_END, &now) ? now : -1;
+}
+
+bool truncate(File file, std::int64_t size) {
+  const HANDLE handle = handle_of(file);
+  std::int64_t now = 0;
+  if (!move_to(handle, 0, FILE_CURRENT, &now) || !move_to(handle, size, FILE_BEGIN)) return false;
+  const bool cut = SetEndOfFile(handle) != 0;
+  move_to(handle, now, FILE_BEGIN);
+  return cut;
+}
+
+void lock_exclusive(File file) {
+  OVERLAPPED whole_file{};
+  LockFileEx(handle_of(file), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole_file);
+}
+
+void close_file(File file) { CloseHandle(handle_of(file)); }
+
+void block_interrupts() { AcquireSRWLockExclusive(&interrupts_lock); }
+void unblock_interrupts() { ReleaseSRWLockExclusive(&interrupts_lock); }
+
+void exit_process(int status) { std::_Exit(status); }
+
+}  // namespace runtime::os
