@@ -1,15 +1,33 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when missing.
+# Installs the Debian packages that are missing: `deps.sh program` what the
+# program needs (a compiler, CMake, Ninja); `deps.sh tests` (the default)
+# also what every test stage needs, the other targets' toolchains,
+# emulators and libraries among them.
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libgtest-dev libgmock-dev libbenchmark-dev
-          libgmp-dev libmpfr-dev libf2c2-dev faketime util-linux procps libclang-rt-14-dev valgrind time)
+mode=${1:-tests}
+packages=(cmake ninja-build g++)
+if [ "$mode" = tests ]; then
+  packages+=(clang libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev libmpfr-dev libf2c2-dev faketime
+             util-linux procps libclang-rt-14-dev valgrind time dpkg-dev file man-db clang-tidy clang-format
+             g++-aarch64-linux-gnu g++-i686-linux-gnu g++-mingw-w64-x86-64-posix qemu-user wine64 m4 xz-utils
+             libgmp-dev:arm64 libmpfr-dev:arm64 libf2c2-dev:arm64 libfaketime:arm64 libstdc++6:arm64
+             libgmp-dev:i386 libmpfr-dev:i386 libf2c2-dev:i386 libfaketime:i386 libstdc++6:i386 libc6-dbg:i386)
+fi
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if ((${#missing[@]})); then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
+  if [ "$mode" = tests ]; then
+    for arch in arm64 i386; do
+      dpkg --print-foreign-architectures | grep -qx "$arch" || $sudo dpkg --add-architecture "$arch"
+    done
+  fi
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+fi
+if [ "$mode" = tests ]; then
+  bash "$(dirname "$0")/mingw-deps.sh"
 fi

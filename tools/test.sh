@@ -1,14 +1,42 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the release build, then the sanitizer build.
-set -euo pipefail
+# Builds and runs every test, installing the Debian packages it needs when
+# they are missing: x86-64 in release and sanitizer builds, aarch64 under
+# qemu-user, i686, Windows x64 under wine, then a short run of each fuzz
+# target. Ends with one line: how many stages passed and failed.
+set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-bash tools/deps.sh
-for preset in release asan-ubsan; do
-  echo "=== $preset"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
-  ctest --preset "$preset" -j2
-done
-echo "=== fuzz"
-bash tools/fuzz.sh 20
+bash tools/deps.sh tests || { echo "stages: 0 passed, 1 failed (installing the packages)"; exit 1; }
+
+passed=()
+failed=()
+stage() {
+  local name=$1 start=$SECONDS
+  shift
+  echo "=== $name"
+  if "$@"; then
+    passed+=("$name $((SECONDS - start)) s")
+  else
+    failed+=("$name")
+  fi
+}
+preset() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" && ctest --preset "$1" -j2; }
+# The Windows build, its tests, and its ZIP with pibench.exe in it.
+windows() {
+  preset windows && (cd build-windows && cpack -G ZIP -B package >/dev/null) &&
+    cmake -E tar tf build-windows/package/pibench-*-win64.zip | grep -q '/bin/pibench.exe$'
+}
+
+stage x86-64 preset release
+stage x86-64-sanitizers preset asan-ubsan
+# The cross builds' end-to-end tests run with the x86-64 build's test binary.
+stage aarch64 preset aarch64
+stage i686 preset i686
+stage windows windows
+stage package bash tools/package-test.sh
+stage fuzz bash tools/fuzz.sh 20
+
+echo "passed: ${passed[*]/%/;}"
+((${#failed[@]})) && echo "failed: ${failed[*]}"
+echo "stages: ${#passed[@]} passed, ${#failed[@]} failed"
+((${#failed[@]} == 0))

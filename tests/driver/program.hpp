@@ -27,7 +27,7 @@ struct Outcome {
   std::string out, err;
   int exit_status = -1;  // -1 when ended by a signal
   int signal = 0;
-  long max_rss_kb = 0;   // peak resident memory, with RunOptions::measure_memory
+  long max_rss_kb = 0;  // peak resident memory, with RunOptions::measure_memory
 };
 
 struct Target {
@@ -65,10 +65,11 @@ inline const Target& target() {
 struct RunOptions {
   bool with_fault = false;             // the test build with a fault hook
   std::string program;                 // another copy of the program, when not empty
-  std::vector<std::string> env;      // NAME=value added to the environment
-  std::vector<std::string> prefix;   // a command the program runs under
-  std::string fake_time;             // libfaketime's FAKETIME, when set
-  long file_size_limit = -1;         // RLIMIT_FSIZE in bytes, when >= 0
+  std::vector<std::string> arguments;  // for the program
+  std::vector<std::string> env;        // NAME=value added to the environment
+  std::vector<std::string> prefix;     // a command the program runs under
+  std::string fake_time;               // libfaketime's FAKETIME, when set
+  long file_size_limit = -1;           // RLIMIT_FSIZE in bytes, when >= 0
   std::function<void(pid_t)> started;  // called with the process once it runs
   bool measure_memory = false;         // under /usr/bin/time, for the peak resident memory
   std::vector<int> closed;             // standard descriptors the program starts without
@@ -78,7 +79,7 @@ inline Outcome run_program(const ScratchDir& dir, const std::string& answer, con
   const ScratchDir io;
   io.write("in", answer);
   std::vector<std::string> clock_env;
-  if (!options.fake_time.empty()) {
+  if (!options.fake_time.empty() && !target().windows) {
     // Under qemu the library goes to the emulated program only, not to qemu.
     const std::string preload = "LD_PRELOAD=" + target().fake_time_library;
     clock_env = {target().qemu ? "QEMU_SET_ENV=" + preload : preload, "FAKETIME=" + options.fake_time,
@@ -101,6 +102,7 @@ inline Outcome run_program(const ScratchDir& dir, const std::string& answer, con
   args.push_back(!options.program.empty() ? options.program
                  : options.with_fault     ? target().with_fault
                                           : target().program);
+  args.insert(args.end(), options.arguments.begin(), options.arguments.end());
   std::vector<char*> argv, envp;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
