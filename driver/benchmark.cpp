@@ -179,8 +179,7 @@ void check_result(const Sizes& sizes) {
 [[noreturn]] void record_benchmark(const Sizes& sizes, float duration) {
   if (!(duration > 1.0f)) runtime::stop();
   const long double digits = static_cast<float>(sizes.accepted_digits);
-  const auto benchmark_figure =
-      static_cast<float>(static_cast<long double>(0.0006f) * digits * digits / duration);
+  const auto benchmark_figure = static_cast<float>(static_cast<long double>(0.0006f) * digits * digits / duration);
 
   runtime::FileUnit record_file;
   if (!record_file.open("Tarnoval.Dat", runtime::FileUnit::Kind::kRecordFile)) {

@@ -5,8 +5,7 @@
 
 namespace mp {
 
-void arctg(DigitVector result, DigitVector term, DigitVector power, std::int32_t n, std::int32_t x,
-           Console& console) {
+void arctg(DigitVector result, DigitVector term, DigitVector power, std::int32_t n, std::int32_t x, Console& console) {
   // Advance the power by x^2 in one division while x^2 stays small next to the radix.
   std::int32_t step_divisor = x;
   int divisions_per_step = 2;

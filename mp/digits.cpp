@@ -166,7 +166,7 @@ void vec_add(DigitVector a, ConstDigitVector b, std::int32_t n) {
   Digit* pa = a.data();
   const Digit* pb = b.data();
   if (radix * radix * 2 > std::int64_t{1} << 62) {
-    add_pass<2>(pa, pb, n, radix);
+    add_pass<1>(pa, pb, n, radix);
   } else {
     add_pass<2>(pa, pb, n, radix);
   }
@@ -187,7 +187,7 @@ void vec_div_small(DigitVector v, std::int32_t n, std::int32_t d) {
   const u64 radix = static_cast<u64>(common.radix);
   const u64 divisor = static_cast<u64>(d);
   Digit* p = v.data();
-  if (divisor < 2 || radix < 2) {
+  if (divisor < 2 || radix < 2 || !fits<1>(radix, divisor)) {
     div_pass_plain(p, n, divisor, radix);
   } else if (fits<4>(radix, divisor)) {
     div_pass<4>(p, n, divisor, radix);
@@ -195,10 +195,8 @@ void vec_div_small(DigitVector v, std::int32_t n, std::int32_t d) {
     div_pass<3>(p, n, divisor, radix);
   } else if (fits<2>(radix, divisor)) {
     div_pass<2>(p, n, divisor, radix);
-  } else if (fits<1>(radix, divisor)) {
-    div_pass<1>(p, n, divisor, radix);
   } else {
-    div_pass_plain(p, n, divisor, radix);
+    div_pass<1>(p, n, divisor, radix);
   }
 }
 

@@ -1,6 +1,7 @@
 #include "mp/pi_check.hpp"
 
 #include <cmath>
+#include <cstddef>
 
 #include "mp/common.hpp"
 #include "mp/estimate.hpp"
@@ -10,7 +11,7 @@ namespace mp {
 namespace {
 
 std::int32_t reference_group(std::int32_t i) {
-  const char* d = kPiDecimals + 4 * i;
+  const char* d = kPiDecimals + std::ptrdiff_t{4} * i;
   return (((d[0] - '0') * 10 + (d[1] - '0')) * 10 + (d[2] - '0')) * 10 + (d[3] - '0');
 }
 

@@ -22,7 +22,7 @@ constexpr std::uint64_t mul_high_by_halves(std::uint64_t a, std::uint64_t b) {
 
 constexpr std::uint64_t mul_high(std::uint64_t a, std::uint64_t b) {
 #if defined(__SIZEOF_INT128__)
-  __extension__ typedef unsigned __int128 UInt128;
+  __extension__ using UInt128 = unsigned __int128;
   return static_cast<std::uint64_t>((static_cast<UInt128>(a) * b) >> 64);
 #else
   return mul_high_by_halves(a, b);
@@ -37,9 +37,7 @@ class Reciprocal {
       : magic_(magic_for(d)), shift_(static_cast<unsigned>(std::bit_width(d)) - 2) {}
 
   // floor(s / d) for 0 <= s < kNumeratorLimit.
-  constexpr std::uint64_t quotient(std::uint64_t s) const {
-    return mul_high(s, magic_) >> shift_;
-  }
+  constexpr std::uint64_t quotient(std::uint64_t s) const { return mul_high(s, magic_) >> shift_; }
 
  private:
   // ceil(2^S / d), S in [64, 94], as two 64-by-32-bit divisions of

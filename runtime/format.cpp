@@ -111,7 +111,7 @@ std::string list_real(float value) {
   const double magnitude = std::fabs(x);
   if (magnitude == 0) return out.append("0.");
   std::string digits = printf_string("%.*G", 9, magnitude);
-  if (!std::isdigit(static_cast<unsigned char>(digits[0]))) return out.append(digits);  // Infinity, NaN
+  if (std::isdigit(static_cast<unsigned char>(digits[0])) == 0) return out.append(digits);  // Infinity, NaN
   const std::size_t e = digits.find('E');
   if (digits.find('.') == std::string::npos) digits.insert(e == std::string::npos ? digits.size() : e, 1, '.');
   return out.append(digits);

@@ -52,8 +52,8 @@ class Reader {
   bool met_end_ = false;
 };
 
-constexpr std::size_t kMaxDigits = 40;  // significant digits kept; more only scale the value
-constexpr long kMaxExponent = 99999999;   // a larger exponent field is an error
+constexpr std::size_t kMaxDigits = 40;   // significant digits kept; more only scale the value
+constexpr long kMaxExponent = 99999999;  // a larger exponent field is an error
 
 struct Item {
   ReadOutcome outcome = ReadOutcome::kNull;

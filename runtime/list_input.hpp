@@ -22,6 +22,6 @@ enum class ReadOutcome {
 };
 
 // Reads one integer item and skips to the end of its line.
-ReadOutcome read_list_integer(ByteSource& in, std::int32_t& value);
+ReadOutcome read_list_integer(ByteSource& source, std::int32_t& value);
 
 }  // namespace runtime

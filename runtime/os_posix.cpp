@@ -105,8 +105,7 @@ bool drop_old_content(File file, std::size_t size) {
 #if defined(FALLOC_FL_KEEP_SIZE)
   // The blocks the new bytes need, reserved past the old end before the old
   // ones are given up.
-  if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0 &&
-      (errno == ENOSPC || errno == EDQUOT)) {
+  if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0 && (errno == ENOSPC || errno == EDQUOT)) {
     return false;
   }
 #endif

@@ -10,13 +10,14 @@ namespace runtime::os {
 
 namespace {
 
-HANDLE handle_of(File file) { return reinterpret_cast<HANDLE>(file); }
+// A File holds a HANDLE.
+HANDLE handle_of(File file) { return reinterpret_cast<HANDLE>(file); }  // NOLINT(performance-no-int-to-ptr)
 
 bool write_all(HANDLE handle, std::string_view bytes) {
   while (!bytes.empty()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
     DWORD written = 0;
-    if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    if (WriteFile(handle, bytes.data(), chunk, &written, nullptr) == 0 || written == 0) return false;
     bytes.remove_prefix(written);
   }
   return true;
@@ -25,7 +26,7 @@ bool write_all(HANDLE handle, std::string_view bytes) {
 long read_some(HANDLE handle, char* buffer, std::size_t size) {
   DWORD count = 0;
   const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-  if (ReadFile(handle, buffer, chunk, &count, nullptr)) return static_cast<long>(count);
+  if (ReadFile(handle, buffer, chunk, &count, nullptr) != 0) return static_cast<long>(count);
   const DWORD error = GetLastError();
   return error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF ? 0 : -1;
 }
@@ -36,9 +37,9 @@ HANDLE open_once(const char* name, DWORD access, DWORD disposition, Content cont
   if (handle == INVALID_HANDLE_VALUE) return handle;
   BY_HANDLE_FILE_INFORMATION info{};
   const bool is_disk_file = GetFileType(handle) == FILE_TYPE_DISK;
-  const bool wanted = (content == Content::kAny || is_disk_file) &&
-                      !(is_disk_file && GetFileInformationByHandle(handle, &info) &&
-                        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+  const bool wanted =
+      (content == Content::kAny || is_disk_file) && !(is_disk_file && GetFileInformationByHandle(handle, &info) != 0 &&
+                                                      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
   if (!wanted) {
     CloseHandle(handle);
     return INVALID_HANDLE_VALUE;
@@ -49,7 +50,7 @@ HANDLE open_once(const char* name, DWORD access, DWORD disposition, Content cont
 bool move_to(HANDLE handle, std::int64_t offset, DWORD method, std::int64_t* now = nullptr) {
   LARGE_INTEGER distance{}, result{};
   distance.QuadPart = offset;
-  if (!SetFilePointerEx(handle, distance, &result, method)) return false;
+  if (SetFilePointerEx(handle, distance, &result, method) == 0) return false;
   if (now != nullptr) *now = result.QuadPart;
   return true;
 }
@@ -80,7 +81,7 @@ long read_standard_input(char* buffer, std::size_t size) {
   const long count = read_some(input, buffer, size);
   DWORD mode = 0;
   // At the console, Ctrl-Z at the start of a line ends the input.
-  if (count > 0 && buffer[0] == '\x1a' && GetConsoleMode(input, &mode)) return 0;
+  if (count > 0 && buffer[0] == '\x1a' && GetConsoleMode(input, &mode) != 0) return 0;
   return count;
 }
 
@@ -98,13 +99,13 @@ bool write_file(File file, std::string_view bytes) { return write_all(handle_of(
 bool drop_old_content(File file, std::size_t size) {
   const HANDLE handle = handle_of(file);
   LARGE_INTEGER old_size{};
-  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &old_size) || old_size.QuadPart == 0) {
+  if (GetFileType(handle) != FILE_TYPE_DISK || GetFileSizeEx(handle, &old_size) == 0 || old_size.QuadPart == 0) {
     return true;
   }
   // The room the new bytes need, reserved before the old ones are given up.
   FILE_ALLOCATION_INFO allocation{};
   allocation.AllocationSize.QuadPart = std::max<LONGLONG>(old_size.QuadPart, static_cast<LONGLONG>(size));
-  if (!SetFileInformationByHandle(handle, FileAllocationInfo, &allocation, sizeof allocation)) {
+  if (SetFileInformationByHandle(handle, FileAllocationInfo, &allocation, sizeof allocation) == 0) {
     const DWORD error = GetLastError();
     if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) return false;
   }

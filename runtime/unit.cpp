@@ -53,8 +53,7 @@ ByteSource& console_input() {
 }
 
 bool FileUnit::open(const char* name, Kind kind) {
-  const os::File file =
-      os::open_file(name, kind == Kind::kRecordFile ? os::Content::kRegular : os::Content::kAny);
+  const os::File file = os::open_file(name, kind == Kind::kRecordFile ? os::Content::kRegular : os::Content::kAny);
   if (file == os::kNoFile) return false;
   for (int i = 0; i < kMaxFiles; ++i) {
     if (open_files[i].file == os::kNoFile) {

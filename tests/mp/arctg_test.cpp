@@ -77,10 +77,8 @@ TEST_F(ArctgTest, SmallLengths) {
     std::int32_t n, x;
     Vec result;
   };
-  const Row rows[] = {{2, 5, {1973, 9557}},
-                      {2, 239, {41, 8408}},
-                      {3, 5, {1973, 9555, 9851}},
-                      {3, 239, {41, 8407, 6002}}};
+  const Row rows[] = {
+      {2, 5, {1973, 9557}}, {2, 239, {41, 8408}}, {3, 5, {1973, 9555, 9851}}, {3, 239, {41, 8407, 6002}}};
   for (const Row& r : rows) EXPECT_EQ(run(r.n, r.x), r.result) << "n = " << r.n << ", x = " << r.x;
 }
 

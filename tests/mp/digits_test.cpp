@@ -57,13 +57,33 @@ TEST_F(DigitsTest, DesignCases) {
       {"1 / (2^31-1)", {10000, 0, 0, 0}, [](Vec& v) { mp::vec_div_small(v, 4, 2147483647); }, {0, 0, 465, 6612}},
       {"x4 drops the integer part", {7853, 9816}, [](Vec& v) { mp::vec_mul_small(v, 2, 4); }, {1415, 9264}},
       {"x0", {1234, 5678}, [](Vec& v) { mp::vec_mul_small(v, 2, 0); }, {0, 0}},
-      {"carry out of element 1 dropped", {9999, 9999}, [](Vec& v) { mp::vec_add(v, Vec{0, 1}, 2); }, {0, 0}},
-      {"borrow out of element 1 dropped", {0, 0}, [](Vec& v) { mp::vec_sub(v, Vec{0, 1}, 2); }, {9999, 9999}},
-      {"borrow within", {1, 0}, [](Vec& v) { mp::vec_sub(v, Vec{0, 1}, 2); }, {0, 9999}},
+      {"carry out of element 1 dropped",
+       {9999, 9999},
+       [](Vec& v) {
+         mp::vec_add(v, Vec{0, 1}, 2);
+       },
+       {0, 0}},
+      {"borrow out of element 1 dropped",
+       {0, 0},
+       [](Vec& v) {
+         mp::vec_sub(v, Vec{0, 1}, 2);
+       },
+       {9999, 9999}},
+      {"borrow within",
+       {1, 0},
+       [](Vec& v) {
+         mp::vec_sub(v, Vec{0, 1}, 2);
+       },
+       {0, 9999}},
       {"clear from 1", {1, 2, 3}, [](Vec& v) { mp::vec_clear_tail(v, 3, 1); }, {0, 0, 0}},
       {"clear n only", {1, 2, 3}, [](Vec& v) { mp::vec_clear_tail(v, 3, 3); }, {1, 2, 0}},
       {"clear past n", {1, 2, 3}, [](Vec& v) { mp::vec_clear_tail(v, 3, 4); }, {1, 2, 3}},
-      {"copy n elements", {0, 0, 7}, [](Vec& v) { mp::vec_copy(Vec{5, 6, 9}, v, 2); }, {5, 6, 7}},
+      {"copy n elements",
+       {0, 0, 7},
+       [](Vec& v) {
+         mp::vec_copy(Vec{5, 6, 9}, v, 2);
+       },
+       {5, 6, 7}},
   };
   for (const auto& c : cases) {
     Vec v = c.in;

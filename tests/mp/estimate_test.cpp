@@ -31,12 +31,12 @@ class Model {
   };
 
   Result estimate(std::int32_t x, std::int32_t n) {
-    ln_as_float(lnv_, x);                      // Lx
-    mpfr_ui_div(q_, 1, lnv_, MPFR_RNDN);       // 1 / Lx, extended
-    to_float(q_);                              // inverse_log_x
+    ln_as_float(lnv_, x);                 // Lx
+    mpfr_ui_div(q_, 1, lnv_, MPFR_RNDN);  // 1 / Lx, extended
+    to_float(q_);                         // inverse_log_x
     mpfr_set_flt(t_, 2.3025849f, MPFR_RNDN);
-    mpfr_mul_si(p_, t_, 4 * n, MPFR_RNDN);     // exact
-    to_float(p_);                              // precision_log
+    mpfr_mul_si(p_, t_, 4 * n, MPFR_RNDN);  // exact
+    to_float(p_);                           // precision_log
     // Solver.
     mpfr_set(prev_, p_, MPFR_RNDN);
     map(y_, prev_);
@@ -114,9 +114,9 @@ TEST_F(EstimateTest, KnownLengths) {
   struct Row {
     std::int32_t n, k5, k239;
   };
-  const Row rows[] = {{2, 6, 3},         {3, 9, 3},         {5, 14, 5},         {11, 31, 10},
-                      {26, 74, 23},      {251, 717, 212},   {902, 2580, 0},     {2501, 7154, 2103},
-                      {2609, 7463, 0},   {4001, 11446, 3365}, {16001, 45782, 13455}};
+  const Row rows[] = {{2, 6, 3},       {3, 9, 3},           {5, 14, 5},           {11, 31, 10},
+                      {26, 74, 23},    {251, 717, 212},     {902, 2580, 0},       {2501, 7154, 2103},
+                      {2609, 7463, 0}, {4001, 11446, 3365}, {16001, 45782, 13455}};
   for (const Row& r : rows) {
     EXPECT_EQ(mp::expansion_length(5, r.n), r.k5) << "n = " << r.n;
     if (r.k239 != 0) {

@@ -34,7 +34,8 @@ void add_to_groups(Vec& v, std::int32_t n, std::int64_t delta) {
 // The first decimal where the printed groups and pi's decimals differ.
 std::int32_t first_difference(const Vec& v, std::int32_t n) {
   std::string text;
-  for (std::int32_t i = 0; i < n - 1; ++i) text += std::string(4 - std::to_string(v[i]).size(), '0') + std::to_string(v[i]);
+  for (std::int32_t i = 0; i < n - 1; ++i)
+    text += std::string(4 - std::to_string(v[i]).size(), '0') + std::to_string(v[i]);
   std::int32_t d = 0;
   while (d < 4 * (n - 1) && text[d] == mp::kPiDecimals[d]) ++d;
   return d + 1;

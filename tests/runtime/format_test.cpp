@@ -36,9 +36,9 @@ class FormatTest : public ::testing::Test {
 };
 
 std::vector<float> interesting_reals() {
-  std::vector<float> v{0.0f,     0.1f,     0.099999994f, 0.5f,       1.0f,    2.0f,      37.0f,    300.0f,
-                       1621.6217f, 24576.002f, 1228800.0f, 9999999.0f, 1e7f,    123456789.0f, 0.0048f, 1e-5f,
-                       -86363.0f, -1.0f,    -0.25f,      9.9999995f, 99.99999f, 0.99999994f, 3e38f,   1e-38f};
+  std::vector<float> v{0.0f,       0.1f,       0.099999994f, 0.5f,       1.0f,      2.0f,         37.0f,   300.0f,
+                       1621.6217f, 24576.002f, 1228800.0f,   9999999.0f, 1e7f,      123456789.0f, 0.0048f, 1e-5f,
+                       -86363.0f,  -1.0f,      -0.25f,       9.9999995f, 99.99999f, 0.99999994f,  3e38f,   1e-38f};
   std::mt19937 rng(5);
   std::uniform_real_distribution<double> exponent(-8, 8);
   for (int i = 0; i < 300; ++i) v.push_back(static_cast<float>(std::pow(10.0, exponent(rng))));
@@ -75,8 +75,9 @@ TEST_F(FormatTest, ListDirectedRealMatchesTheLibrary) {
 
 TEST_F(FormatTest, IntegerFieldsMatchTheLibrary) {
   SKIP_WITHOUT_FORMATTED_ORACLE();
-  const std::vector<std::int32_t> values{0, 1, 4, 9, 42, 251, 1234, 9999, 10000, 16001, 64000, 99999, 100000,
-                                         999999, 1000000, -1, -42, -9999, -99999, INT32_MAX, INT32_MIN};
+  const std::vector<std::int32_t> values{0,       1,     4,     9,     42,     251,       1234,
+                                         9999,    10000, 16001, 64000, 99999,  100000,    999999,
+                                         1000000, -1,    -42,   -9999, -99999, INT32_MAX, INT32_MIN};
   for (std::int32_t v : values) {
     EXPECT_EQ(runtime::field_i(v, 5) + "\n", library_integers("(i5)", {v})) << v;
     EXPECT_EQ(runtime::field_i(v, 6) + "\n", library_integers("(i6)", {v})) << v;

@@ -1,0 +1,47 @@
+#include "driver/about.hpp"
+
+#include <string>
+
+#include "driver/build_info.hpp"
+#include "runtime/stop.hpp"
+#include "runtime/unit.hpp"
+
+namespace driver {
+
+namespace {
+
+#if defined(__OPTIMIZE__) || (defined(_MSC_VER) && !defined(_DEBUG))
+constexpr const char* kOptimisation = "optimised";
+#else
+constexpr const char* kOptimisation = "NOT optimised: its figures are not comparable";
+#endif
+
+}  // namespace
+
+void show_version() {
+  runtime::console_write(std::string("pibench ") + build_info::kVersion + "\ncompiler: " + build_info::kCompiler +
+                         "\ntarget: " + build_info::kTarget + "\nbuild: " + build_info::kBuildType + ", " +
+                         kOptimisation + "\n");
+  runtime::stop();
+}
+
+void show_help() {
+  runtime::console_write(
+      "Usage: pibench [--version | --help]\n"
+      "\n"
+      "A benchmark of computing power. It asks how many digits of pi to compute\n"
+      "(4 to 64000, raised to a multiple of 4), computes them with Machin's formula\n"
+      "and times the computation in whole seconds. In the current directory it writes\n"
+      "  PI.OUT        arctan(1/5), arctan(1/239) and pi, 100 digits a line\n"
+      "  PI.Tst        the size of the run, its start and end times and its duration\n"
+      "and, when the computation took more than 1 second, appends to\n"
+      "  Tarnoval.Dat  the first 50 characters of its last line (the computer's name)\n"
+      "                and the figure 0.0006 x digits x digits / seconds (higher is faster).\n"
+      "\n"
+      "Exit status: 0 after a normal run; 1 after a stop with a code, whose\n"
+      "\"STOP nnn statement executed\" goes to standard error; a signal ends it as usual.\n"
+      "See pibench(1), or man/pibench.1 in the sources.\n");
+  runtime::stop();
+}
+
+}  // namespace driver
