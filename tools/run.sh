@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds the release program and starts the benchmark in the current directory.
+# Builds the program alone (a compiler, CMake and Ninja are all it needs)
+# and starts the benchmark in the current directory.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-bash "$top/tools/deps.sh"
-cmake --preset release -S "$top" >/dev/null
-cmake --build "$top/build" --target pibench
-exec "$top/build/pibench"
+bash "$top/tools/deps.sh" program
+(cd "$top" && cmake --preset program >/dev/null && cmake --build --preset program >/dev/null)
+exec "$top/build-program/pibench" "$@"

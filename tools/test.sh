@@ -2,7 +2,8 @@
 # Builds and runs every test, installing the Debian packages it needs when
 # they are missing: x86-64 in release and sanitizer builds, aarch64 under
 # qemu-user, i686, Windows x64 under wine, then a short run of each fuzz
-# target. Ends with one line: how many stages passed and failed.
+# target, the package, and clang-format and clang-tidy. Ends with one line:
+# how many stages passed and failed.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -34,6 +35,7 @@ stage aarch64 preset aarch64
 stage i686 preset i686
 stage windows windows
 stage package bash tools/package-test.sh
+stage lint bash tools/lint.sh
 stage fuzz bash tools/fuzz.sh 20
 
 echo "passed: ${passed[*]/%/;}"
