@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <iostream>
 #include <random>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -422,9 +423,19 @@ TEST(Pibench, ReadOnlyFilesAsAnUnprivilegedUser) {
   // A copy of the program where nobody can reach it: the build may lie in a
   // directory only its owner may enter.
   const ScratchDir bin;
-  std::filesystem::copy_file(target().program, bin / "pibench");
   chmod(bin.path().c_str(), 0755);
-  chmod((bin / "pibench").c_str(), 0755);
+  const auto copy_for_nobody = [&](const std::filesystem::path& file) {
+    const std::filesystem::path copy = bin / file.filename();
+    std::filesystem::copy_file(file, copy);
+    chmod(copy.c_str(), 0755);
+    return copy.string();
+  };
+  const std::string program = copy_for_nobody(target().program);
+  std::string fake_clock;  // the libraries, a list separated by colons
+  std::istringstream libraries(target().fake_time_library);
+  for (std::string library; std::getline(libraries, library, ':');) {
+    fake_clock += (fake_clock.empty() ? "" : ":") + copy_for_nobody(library);
+  }
   // A run as nobody in a writable directory where `name` may only be read.
   const auto run_with_read_only = [&](const ScratchDir& dir, const std::string& name, const std::string& content) {
     dir.write(name, content);
@@ -432,7 +443,8 @@ TEST(Pibench, ReadOnlyFilesAsAnUnprivilegedUser) {
     chmod(dir.path().c_str(), 0777);
     RunOptions o = clock_from("2026-12-08 12:00:00");
     o.prefix = as_nobody;
-    o.program = (bin / "pibench").string();
+    o.program = program;
+    o.fake_time_library = fake_clock;
     return run_program(dir, "1000\n", o);
   };
   {
@@ -456,7 +468,7 @@ TEST(Pibench, ReadOnlyFilesAsAnUnprivilegedUser) {
     chmod(dir.path().c_str(), 0555);
     RunOptions o;
     o.prefix = as_nobody;
-    o.program = (bin / "pibench").string();
+    o.program = program;
     const Outcome r = run_program(dir, "1000\n", o);
     EXPECT_EQ(r.out.substr(r.out.size() - 22), " Error opening Pi.Out\n");
     EXPECT_EQ(r.err, "STOP 1001 statement executed\n");

@@ -66,6 +66,7 @@ struct RunOptions {
   bool with_fault = false;             // the test build with a fault hook
   std::string program;                 // another copy of the program, when not empty
   std::vector<std::string> arguments;  // for the program
+  std::string fake_time_library;       // other copies of the fake clock, when not empty
   std::vector<std::string> env;        // NAME=value added to the environment
   std::vector<std::string> prefix;     // a command the program runs under
   std::string fake_time;               // libfaketime's FAKETIME, when set
@@ -81,7 +82,8 @@ inline Outcome run_program(const ScratchDir& dir, const std::string& answer, con
   std::vector<std::string> clock_env;
   if (!options.fake_time.empty() && !target().windows) {
     // Under qemu the library goes to the emulated program only, not to qemu.
-    const std::string preload = "LD_PRELOAD=" + target().fake_time_library;
+    const std::string preload =
+        "LD_PRELOAD=" + (options.fake_time_library.empty() ? target().fake_time_library : options.fake_time_library);
     clock_env = {target().qemu ? "QEMU_SET_ENV=" + preload : preload, "FAKETIME=" + options.fake_time,
                  "FAKETIME_DONT_RESET=1", "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
   }
