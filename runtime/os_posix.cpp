@@ -8,10 +8,14 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 
 #include "runtime/os.hpp"
 
 namespace runtime::os {
+
+// Record files past 2 GiB and dates past 2038 on 32-bit targets too.
+static_assert(sizeof(off_t) == 8 && sizeof(std::time_t) == 8, "64-bit file offsets and times");
 
 namespace {
 
