@@ -8,8 +8,7 @@ namespace runtime {
 
 namespace {
 
-// The open files, for the cut at the end of the process. Plain data only, so
-// that a signal or console handler may walk it.
+// The open files, for the cut at the end of the process.
 struct OpenFile {
   os::File file = os::kNoFile;
   bool written = false;
