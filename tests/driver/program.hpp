@@ -13,7 +13,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -76,6 +79,22 @@ struct RunOptions {
   std::vector<int> closed;             // standard descriptors the program starts without
 };
 
+// libfaketime keeps each process's clock in shared memory named by its pid
+// and leaves it behind when the process ends without running its
+// destructors, as every stop does; a later process with the same pid would
+// find it and run on the real clock. What ended processes left is removed.
+inline void forget_ended_fake_clocks() {
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ignored)) {
+    const std::string name = entry.path().filename().string();
+    for (const std::string prefix : {"faketime_shm_", "sem.faketime_sem_"}) {
+      if (name.rfind(prefix, 0) != 0) continue;
+      const pid_t owner = static_cast<pid_t>(std::atol(name.c_str() + prefix.size()));
+      if (owner > 0 && kill(owner, 0) != 0 && errno == ESRCH) std::filesystem::remove(entry.path(), ignored);
+    }
+  }
+}
+
 inline Outcome run_program(const ScratchDir& dir, const std::string& answer, const RunOptions& options = {}) {
   const ScratchDir io;
   io.write("in", answer);
@@ -133,6 +152,7 @@ inline Outcome run_program(const ScratchDir& dir, const std::string& answer, con
   if (options.started) options.started(pid);
   int status = 0;
   waitpid(pid, &status, 0);
+  if (!options.fake_time.empty()) forget_ended_fake_clocks();
   if (options.measure_memory) outcome.max_rss_kb = std::atol(io.read("rss").c_str());
   if (WIFEXITED(status)) outcome.exit_status = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) outcome.signal = WTERMSIG(status);
