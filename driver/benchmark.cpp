@@ -149,8 +149,8 @@ float compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::File
   mp::vec_sub(arctan5, arctan239, n);
   console_line("Calculating pi=(arctg(1/5)*4-arctg(1/239))*4.");
   mp::vec_mul_small(arctan5, n, 4);  // the integer part 3 is dropped
-  if (fault != nullptr) fault(arctan5);
   const float duration = runtime::seconds_since(start);  // the timed interval ends
+  if (fault != nullptr) fault(arctan5);
 
   runtime::time_of_day_text(end_text, 8);
   to_console_and_file(time_record("End time  ", end_text), test_file);
