@@ -148,7 +148,7 @@ float compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::File
   console_line("Calculating arctg(1/5)*4-arctg(1/239).");
   mp::vec_sub(arctan5, arctan239, n);
   console_line("Calculating pi=(arctg(1/5)*4-arctg(1/239))*4.");
-  mp::vec_mul_small(arctan5, n, 4);  // the integer part 3 is dropped
+  mp::vec_mul_small(arctan5, n, 4);                      // the integer part 3 is dropped
   const float duration = runtime::seconds_since(start);  // the timed interval ends
   if (fault != nullptr) fault(arctan5);
 
