@@ -512,6 +512,22 @@ TEST(Pibench, WrongResultStopsWithoutAFigure) {
   }
 }
 
+// An uninterrupted run: its PI.OUT, and random moments well inside it, so
+// that a signal always lands before the run ends, on a machine of any speed.
+struct WholeRun {
+  std::string pi_out;
+  int duration_ms;
+  int moment(std::mt19937& rng) const { return std::uniform_int_distribution<int>(0, duration_ms * 4 / 10)(rng); }
+};
+
+WholeRun run_whole(const std::string& answer) {
+  const ScratchDir dir;
+  const auto start = std::chrono::steady_clock::now();
+  run_program(dir, answer);
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  return {dir.read("PI.OUT"), int(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count())};
+}
+
 // A run of `answer` digits ended by `sig` after `delay_ms`, over result
 // files longer than it writes: it ends by the signal, each result file is
 // either untouched or a prefix of this run's bytes (`pi_out` for PI.OUT),
@@ -542,13 +558,10 @@ void expect_interrupted_run_leaves_no_mix(int sig, int delay_ms, const std::stri
 
 TEST(Pibench, InterruptedRunsEndByTheSignal) {
   SKIP_ON_WINDOWS("POSIX signals; the console events have no test driver under wine");
-  const ScratchDir whole;
-  run_program(whole, "64000\n");
-  const std::string pi_out = whole.read("PI.OUT");
+  const WholeRun whole = run_whole("64000\n");
   std::mt19937 rng(99);
-  std::uniform_int_distribution<int> delay_ms(0, kSanitized ? 3000 : 1500);
   for (int round = 0; round < 12; ++round) {
-    expect_interrupted_run_leaves_no_mix(round % 2 == 0 ? SIGINT : SIGTERM, delay_ms(rng), "64000\n", pi_out);
+    expect_interrupted_run_leaves_no_mix(round % 2 == 0 ? SIGINT : SIGTERM, whole.moment(rng), "64000\n", whole.pi_out);
   }
 }
 
@@ -558,13 +571,10 @@ TEST(Pibench, EverySignalThatEndsTheRunLeavesNoMixedFiles) {
   SKIP_ON_WINDOWS("POSIX signals");
   const rlimit no_core{0, 0};
   setrlimit(RLIMIT_CORE, &no_core);
-  const ScratchDir whole;
-  run_program(whole, "30000\n");
-  const std::string pi_out = whole.read("PI.OUT");
+  const WholeRun whole = run_whole("30000\n");
   std::mt19937 rng(7);
-  std::uniform_int_distribution<int> delay_ms(0, kSanitized ? 3000 : 1000);
   for (const int sig : {SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGKILL}) {
-    expect_interrupted_run_leaves_no_mix(sig, delay_ms(rng), "30000\n", pi_out);
+    expect_interrupted_run_leaves_no_mix(sig, whole.moment(rng), "30000\n", whole.pi_out);
   }
 }
 
