@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <random>
 #include <sstream>
@@ -528,10 +529,18 @@ WholeRun run_whole(const std::string& answer) {
   return {dir.read("PI.OUT"), int(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count())};
 }
 
-// A run of `answer` digits ended by `sig` after `delay_ms`, over result
-// files longer than it writes: it ends by the signal, each result file is
-// either untouched or a prefix of this run's bytes (`pi_out` for PI.OUT),
-// and the record file is untouched.
+// When a signal comes: after a delay, or as soon as PI.OUT's old content is gone.
+constexpr int kAtFirstPiOutWrite = -1;
+
+bool still_stale(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return in.get() == '#';
+}
+
+// A run of `answer` digits ended by `sig` at `delay_ms`, over result files
+// longer than it writes: it ends by the signal, each result file is either
+// untouched or a prefix of this run's bytes (`pi_out` for PI.OUT), and the
+// record file is untouched.
 void expect_interrupted_run_leaves_no_mix(int sig, int delay_ms, const std::string& answer, const std::string& pi_out) {
   const ScratchDir dir;
   const std::string stale_tst(4000, '#'), stale_out(pi_out.size() + 1000, '#');
@@ -541,19 +550,28 @@ void expect_interrupted_run_leaves_no_mix(int sig, int delay_ms, const std::stri
   std::thread killer;
   RunOptions o;
   o.started = [&](pid_t pid) {
-    killer = std::thread([pid, sig, delay_ms] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
+    killer = std::thread([pid, sig, delay_ms, pi_out_file = dir / "PI.OUT"] {
+      if (delay_ms == kAtFirstPiOutWrite) {
+        while (still_stale(pi_out_file) && kill(pid, 0) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
+      }
       kill(pid, sig);
     });
   };
   const Outcome r = run_program(dir, answer, o);
   killer.join();
-  const std::string when = strsignal(sig) + std::string(" after ") + std::to_string(delay_ms) + " ms";
+  const std::string when =
+      strsignal(sig) + std::string(delay_ms == kAtFirstPiOutWrite ? " at PI.OUT's first write"
+                                                                  : " after " + std::to_string(delay_ms) + " ms");
   EXPECT_EQ(r.signal, sig) << when;
   EXPECT_EQ(dir.read("Tarnoval.Dat"), "MYBOX\n") << when;
   const std::string tst = dir.read("PI.Tst"), out = dir.read("PI.OUT");
   EXPECT_TRUE(tst == stale_tst || tst.find('#') == std::string::npos) << when << ": " << tst.substr(0, 80);
   EXPECT_TRUE(out == stale_out || pi_out.compare(0, out.size(), out) == 0) << when << ": " << out.substr(0, 80);
+  if (delay_ms == kAtFirstPiOutWrite) {
+    EXPECT_NE(out, stale_out) << when;
+  }
 }
 
 TEST(Pibench, InterruptedRunsEndByTheSignal) {
@@ -561,7 +579,8 @@ TEST(Pibench, InterruptedRunsEndByTheSignal) {
   const WholeRun whole = run_whole("64000\n");
   std::mt19937 rng(99);
   for (int round = 0; round < 12; ++round) {
-    expect_interrupted_run_leaves_no_mix(round % 2 == 0 ? SIGINT : SIGTERM, whole.moment(rng), "64000\n", whole.pi_out);
+    const int moment = round >= 10 ? kAtFirstPiOutWrite : whole.moment(rng);
+    expect_interrupted_run_leaves_no_mix(round % 2 == 0 ? SIGINT : SIGTERM, moment, "64000\n", whole.pi_out);
   }
 }
 
@@ -575,6 +594,9 @@ TEST(Pibench, EverySignalThatEndsTheRunLeavesNoMixedFiles) {
   std::mt19937 rng(7);
   for (const int sig : {SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGKILL}) {
     expect_interrupted_run_leaves_no_mix(sig, whole.moment(rng), "30000\n", whole.pi_out);
+  }
+  for (const int sig : {SIGHUP, SIGKILL}) {
+    expect_interrupted_run_leaves_no_mix(sig, kAtFirstPiOutWrite, "30000\n", whole.pi_out);
   }
 }
 
