@@ -25,8 +25,25 @@ if ((${#missing[@]})); then
       dpkg --print-foreign-architectures | grep -qx "$arch" || $sudo dpkg --add-architecture "$arch"
     done
   fi
-  $sudo apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+  # A mirror caught mid-sync fails one index; the others still serve.
+  $sudo apt-get update -q || echo "apt-get update failed in part; installing from the lists it has"
+  install() { DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --allow-downgrades "$@"; }
+  # With a foreign architecture's index behind the host's, a library that
+  # must have one version on every architecture is asked for at the newest
+  # version they all have.
+  pinned=()
+  for _ in 1 2 3 4; do
+    problems=$(apt-get install -s "${missing[@]}" "${pinned[@]}" 2>&1 |
+      sed -n 's/.*Depends: \([a-z0-9.+-]*\):[a-z0-9]* .*but it is not.*/\1/p' | sort -u)
+    [ -n "$problems" ] || break
+    for lib in $problems; do
+      archs=($(dpkg --print-architecture) $(dpkg --print-foreign-architectures))
+      common=$(for a in "${archs[@]}"; do apt-cache madison "$lib:$a" | awk '{print $3}' | sort -u; done |
+        sort | uniq -c | awk -v n=${#archs[@]} '$1 == n {print $2}' | sort -V | tail -1)
+      [ -n "$common" ] && for a in "${archs[@]}"; do pinned+=("$lib:$a=$common"); done
+    done
+  done
+  install "${missing[@]}" "${pinned[@]}"
 fi
 if [ "$mode" = tests ]; then
   bash "$(dirname "$0")/mingw-deps.sh"

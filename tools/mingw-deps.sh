@@ -15,7 +15,7 @@ Suites: bookworm bookworm-updates
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC
-  $sudo apt-get update -q >/dev/null
+  $sudo apt-get update -q >/dev/null || true  # a mirror mid-sync fails an index we do not need
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
