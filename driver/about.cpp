@@ -8,20 +8,11 @@
 
 namespace driver {
 
-namespace {
-
-#if defined(__OPTIMIZE__) || (defined(_MSC_VER) && !defined(_DEBUG))
-constexpr const char* kOptimisation = "optimised";
-#else
-constexpr const char* kOptimisation = "NOT optimised: its figures are not comparable";
-#endif
-
-}  // namespace
-
 void show_version() {
   runtime::console_write(std::string("pibench ") + build_info::kVersion + "\ncompiler: " + build_info::kCompiler +
                          "\ntarget: " + build_info::kTarget + "\nbuild: " + build_info::kBuildType + ", " +
-                         kOptimisation + "\n");
+                         (build_info::kOptimised ? "optimised" : "NOT optimised: its figures are not comparable") +
+                         "\n");
   runtime::stop();
 }
 
