@@ -46,19 +46,14 @@ class ConsoleLines : public mp::Console {
 
 void console_line(std::string_view text) { runtime::console_write(ListRecord().text(text).str()); }
 
-struct Sizes {
-  std::int32_t group_count;
-  std::int32_t accepted_digits;
-  std::int32_t vector_length;
-};
+RunEnd run_end = nullptr;
 
-// The radix and the limits that follow from it.
-std::int32_t set_up() {
-  mp::common.radix = 10000;
-  const float radix_real = static_cast<float>(mp::common.radix);
-  mp::common.radix_root = static_cast<std::int32_t>(std::sqrt(radix_real));
-  block.reserve(runtime::group_records_bound(mp::kMaxVectorLength - 1, 26));
-  return mp::digits_per_element(mp::common.radix);
+// Every run that reached the end of the timed computation ends here: with
+// the normal stop (code 0) or a stop with a code.
+[[noreturn]] void end_run(const RunFacts& facts, int code) {
+  if (run_end != nullptr) run_end(facts, code);
+  if (code == 0) runtime::stop();
+  runtime::stop(code);
 }
 
 // Banner, prompt and answer until a digit count is accepted; stop 901 at
@@ -115,8 +110,9 @@ std::span<const std::int32_t> groups_of(const mp::DigitStorage& v, const Sizes& 
 }
 
 // Opens the result files, times the computation of pi and writes the two
-// arctangents, pi, the size and the times. Returns the duration in seconds.
-float compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::FileUnit& out_file, PiFault fault) {
+// arctangents, pi, the size and the times.
+void compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::FileUnit& out_file, PiFault fault,
+                RunFacts& facts) {
   if (!test_file.open("PI.Tst")) {
     console_line("Error opening Pi.Tst");
     runtime::stop(1000);
@@ -125,17 +121,89 @@ float compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::File
     console_line("Error opening Pi.Out");
     runtime::stop(1001);
   }
-  const std::int32_t n = sizes.vector_length;
-  ConsoleLines console;
   char start_text[8];
   char end_text[8];
 
   runtime::time_of_day_text(start_text, 8);
-  to_console_and_file(" Speed test data: dimension is " + runtime::field_i(n, 5) + "\n", test_file);
+  to_console_and_file(" Speed test data: dimension is " + runtime::field_i(sizes.vector_length, 5) + "\n", test_file);
   to_console_and_file(time_record("Start time", start_text), test_file);
   console_line("Calculating arctg(1/5).");
+  facts.interval = timed_computation(sizes, out_file);
+  facts.duration = runtime::whole_seconds(facts.interval.start, facts.interval.end);
+  if (fault != nullptr) fault(arctan5);
 
-  const std::time_t start = runtime::calendar_time();  // the timed interval begins
+  runtime::time_of_day_text(end_text, 8);
+  to_console_and_file(time_record("End time  ", end_text), test_file);
+  to_console_and_file(ListRecord().text("Duration is").real(facts.duration).text(" sec").str(), test_file);
+  runtime::group_records(block, " Pi = 3.", 9, groups_of(arctan5, sizes));
+  to_file(block, out_file);
+}
+
+// Stop 904 when the printed pi is not pi: a faulty machine or build must not
+// record a figure.
+void check_result(const Sizes& sizes, RunFacts& facts) {
+  facts.wrong_from = mp::first_wrong_decimal(arctan5, sizes.vector_length);
+  if (facts.wrong_from == 0) return;
+  runtime::console_write(ListRecord().text("The result is wrong from decimal").integer(facts.wrong_from).str());
+  end_run(facts, 904);
+}
+
+[[noreturn]] void record_file_error(const RunFacts& facts) {
+  console_line("Error reading/writing benchmark file.");
+  end_run(facts, 912);
+}
+
+// Turns a duration of more than a second into the benchmark figure and adds
+// it, after the identifier on the last line, to the record file.
+[[noreturn]] void record_benchmark(const Sizes& sizes, RunFacts& facts) {
+  const float duration = facts.duration;
+  if (!(duration > 1.0f)) end_run(facts, 0);
+  const long double digits = static_cast<float>(sizes.accepted_digits);
+  const auto benchmark_figure = static_cast<float>(static_cast<long double>(0.0006f) * digits * digits / duration);
+
+  runtime::FileUnit record_file;
+  if (!record_file.open("Tarnoval.Dat")) {
+    console_line("Error opening Tarnoval.Dat");
+    end_run(facts, 1002);
+  }
+  record_file.lock_exclusive();
+  runtime::FileUnit::Record50 line_buffer;
+  runtime::FileUnit::Record50 last_line;
+  last_line.fill(' ');
+  for (;;) {
+    const auto read = record_file.read_a50(line_buffer);
+    if (read == runtime::FileUnit::ReadResult::kEnd) break;
+    if (read == runtime::FileUnit::ReadResult::kError) record_file_error(facts);
+    last_line = line_buffer;
+  }
+  const std::string_view identifier(last_line.data(), last_line.size());
+  runtime::console_write(ListRecord().text(identifier).real(benchmark_figure).str());
+  {
+    const runtime::InterruptsHeld held;
+    if (!record_file.append_line(std::string(identifier) + " " + runtime::field_g(benchmark_figure, 15, 7))) {
+      record_file_error(facts);
+    }
+  }
+  facts.identifier = identifier;
+  facts.figure = benchmark_figure;
+  end_run(facts, 0);
+}
+
+}  // namespace
+
+std::int32_t set_up() {
+  mp::common.radix = 10000;
+  const float radix_real = static_cast<float>(mp::common.radix);
+  mp::common.radix_root = static_cast<std::int32_t>(std::sqrt(radix_real));
+  block.reserve(runtime::group_records_bound(mp::kMaxVectorLength - 1, 26));
+  return mp::digits_per_element(mp::common.radix);
+}
+
+TimedInterval timed_computation(const Sizes& sizes, runtime::FileUnit& out_file) {
+  const std::int32_t n = sizes.vector_length;
+  ConsoleLines console;
+  TimedInterval interval;
+  interval.start = runtime::read_clocks();  // the timed interval begins
   mp::arctg(arctan5, scratch1, scratch2, n, 5, console);
   runtime::group_records(block, " ArcTangent( 1 / 5 ) = 0.", 26, groups_of(arctan5, sizes));
   to_file(block, out_file);
@@ -148,75 +216,23 @@ float compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::File
   console_line("Calculating arctg(1/5)*4-arctg(1/239).");
   mp::vec_sub(arctan5, arctan239, n);
   console_line("Calculating pi=(arctg(1/5)*4-arctg(1/239))*4.");
-  mp::vec_mul_small(arctan5, n, 4);                      // the integer part 3 is dropped
-  const float duration = runtime::seconds_since(start);  // the timed interval ends
-  if (fault != nullptr) fault(arctan5);
-
-  runtime::time_of_day_text(end_text, 8);
-  to_console_and_file(time_record("End time  ", end_text), test_file);
-  to_console_and_file(ListRecord().text("Duration is").real(duration).text(" sec").str(), test_file);
-  runtime::group_records(block, " Pi = 3.", 9, groups_of(arctan5, sizes));
-  to_file(block, out_file);
-  return duration;
+  mp::vec_mul_small(arctan5, n, 4);      // the integer part 3 is dropped
+  interval.end = runtime::read_clocks();  // the timed interval ends
+  return interval;
 }
 
-// Stop 904 when the printed pi is not pi: a faulty machine or build must not
-// record a figure.
-void check_result(const Sizes& sizes) {
-  const std::int32_t wrong = mp::first_wrong_decimal(arctan5, sizes.vector_length);
-  if (wrong == 0) return;
-  runtime::console_write(ListRecord().text("The result is wrong from decimal").integer(wrong).str());
-  runtime::stop(904);
-}
-
-[[noreturn]] void record_file_error() {
-  console_line("Error reading/writing benchmark file.");
-  runtime::stop(912);
-}
-
-// Turns a duration of more than a second into the benchmark figure and adds
-// it, after the identifier on the last line, to the record file.
-[[noreturn]] void record_benchmark(const Sizes& sizes, float duration) {
-  if (!(duration > 1.0f)) runtime::stop();
-  const long double digits = static_cast<float>(sizes.accepted_digits);
-  const auto benchmark_figure = static_cast<float>(static_cast<long double>(0.0006f) * digits * digits / duration);
-
-  runtime::FileUnit record_file;
-  if (!record_file.open("Tarnoval.Dat", runtime::FileUnit::Kind::kRecordFile)) {
-    console_line("Error opening Tarnoval.Dat");
-    runtime::stop(1002);
-  }
-  record_file.lock_exclusive();
-  runtime::FileUnit::Record50 line_buffer;
-  runtime::FileUnit::Record50 last_line;
-  last_line.fill(' ');
-  for (;;) {
-    const auto read = record_file.read_a50(line_buffer);
-    if (read == runtime::FileUnit::ReadResult::kEnd) break;
-    if (read == runtime::FileUnit::ReadResult::kError) record_file_error();
-    last_line = line_buffer;
-  }
-  const std::string_view identifier(last_line.data(), last_line.size());
-  runtime::console_write(ListRecord().text(identifier).real(benchmark_figure).str());
-  {
-    const runtime::InterruptsHeld held;
-    if (!record_file.append_line(std::string(identifier) + " " + runtime::field_g(benchmark_figure, 15, 7))) {
-      record_file_error();
-    }
-  }
-  runtime::stop();
-}
-
-}  // namespace
-
-void run_benchmark(PiFault fault) {
+void run_benchmark(PiFault fault, RunEnd at_end) {
+  run_end = at_end;
   const std::int32_t digits_per_element = set_up();
   const Sizes sizes = hold_dialogue(digits_per_element);
   runtime::FileUnit test_file;
   runtime::FileUnit out_file;
-  const float duration = compute_pi(sizes, test_file, out_file, fault);
-  check_result(sizes);
-  record_benchmark(sizes, duration);
+  RunFacts facts;
+  facts.accepted_digits = sizes.accepted_digits;
+  facts.vector_length = sizes.vector_length;
+  compute_pi(sizes, test_file, out_file, fault, facts);
+  check_result(sizes, facts);
+  record_benchmark(sizes, facts);
 }
 
 }  // namespace driver

@@ -1,5 +1,10 @@
 #pragma once
+#include <cstdint>
+#include <string>
+
 #include "mp/digits.hpp"
+#include "runtime/clock.hpp"
+#include "runtime/unit.hpp"
 
 namespace driver {
 
@@ -7,8 +12,42 @@ namespace driver {
 // for a faulty machine. The program passes none.
 using PiFault = void (*)(mp::DigitVector pi);
 
+struct Sizes {
+  std::int32_t group_count;
+  std::int32_t accepted_digits;
+  std::int32_t vector_length;
+};
+
+// The clock readings at the start and the end of the timed interval.
+struct TimedInterval {
+  runtime::ClockReading start{}, end{};
+};
+
+// What a run that reached the end of its timed computation did.
+struct RunFacts {
+  std::int32_t accepted_digits = 0;
+  std::int32_t vector_length = 0;
+  TimedInterval interval;
+  float duration = 0;          // whole seconds, as PI.Tst shows it
+  std::int32_t wrong_from = 0;  // the first wrong decimal; 0 for a correct result
+  std::string identifier;      // as recorded, blank-padded to 50; empty when nothing was
+  float figure = 0;            // as recorded; 0 when nothing was
+};
+
+// Called as such a run ends, before its stop: with code 0 for the normal
+// end, or the stop code.
+using RunEnd = void (*)(const RunFacts& facts, int code);
+
+// The radix and its root in common storage, and room for PI.OUT's blocks;
+// returns the digits per element.
+std::int32_t set_up();
+
+// The timed interval: both series with their console lines and their
+// blocks of PI.OUT, and the combination into pi. Allocates nothing.
+TimedInterval timed_computation(const Sizes& sizes, runtime::FileUnit& out_file);
+
 // The whole benchmark run: dialogue, computation, result files, the check
 // of the result, record file. Never returns: every run ends in a stop.
-[[noreturn]] void run_benchmark(PiFault fault = nullptr);
+[[noreturn]] void run_benchmark(PiFault fault = nullptr, RunEnd at_end = nullptr);
 
 }  // namespace driver

@@ -1,17 +1,28 @@
 #include "runtime/clock.hpp"
 
+#include <cmath>
 #include <cstring>
 
 namespace runtime {
 
-std::time_t calendar_time() { return std::time(nullptr); }
+ClockReading read_clocks() {
+  const std::time_t calendar = std::time(nullptr);
+  return {calendar, std::chrono::steady_clock::now()};
+}
 
-float seconds_since(std::time_t start) {
-  return static_cast<float>(static_cast<double>(calendar_time()) - static_cast<double>(start));
+double elapsed_seconds(const ClockReading& start, const ClockReading& end) {
+  return std::chrono::duration<double>(end.monotonic - start.monotonic).count();
+}
+
+float whole_seconds(const ClockReading& start, const ClockReading& end) {
+  const double calendar = static_cast<double>(end.calendar) - static_cast<double>(start.calendar);
+  const double monotonic = elapsed_seconds(start, end);
+  if (std::fabs(calendar - monotonic) < 1.0) return static_cast<float>(calendar);
+  return static_cast<float>(std::round(monotonic));
 }
 
 void time_of_day_text(char* buffer, int /*length*/) {
-  const std::time_t now = calendar_time();
+  const std::time_t now = std::time(nullptr);
   const char* text = std::ctime(&now);  // "Www Mmm dd hh:mm:ss yyyy\n"
   std::memcpy(buffer, text + 11, 8);
 }

@@ -1,16 +1,28 @@
 #pragma once
-// Clock services: the local time of day and elapsed whole seconds.
+// Clock services: the local time of day, and the duration of an interval in
+// whole seconds that a clock set during it cannot falsify.
+#include <chrono>
 #include <ctime>
 
 namespace runtime {
 
-// The calendar clock, in whole seconds.
-std::time_t calendar_time();
+// One moment on the calendar clock and on the monotonic clock, read in that
+// order, so that an interval's two readings of each clock alternate alike.
+struct ClockReading {
+  std::time_t calendar;
+  std::chrono::steady_clock::time_point monotonic;
+};
+ClockReading read_clocks();
 
-// Seconds elapsed from `start` to now: the difference of the two local
-// times of day, except that a run across midnight or a change of the
-// clocks still gives the true elapsed time.
-float seconds_since(std::time_t start);
+// The duration from `start` to `end` in whole seconds: the difference of the
+// calendar readings, which is the true elapsed time across midnight and
+// daylight-saving changes too. Where it differs from the monotonic interval
+// by a second or more, the calendar clock was set in between, and the
+// monotonic interval rounded to the nearest second is the duration.
+float whole_seconds(const ClockReading& start, const ClockReading& end);
+
+// The monotonic interval from `start` to `end`, in seconds.
+double elapsed_seconds(const ClockReading& start, const ClockReading& end);
 
 // The current local time as hh:mm:ss, in the first 8 characters of buffer,
 // no terminator. The length is accepted and not used.

@@ -28,15 +28,11 @@ void write_standard_error(std::string_view bytes);
 // input (the console's end-of-input key included), -1 on an error.
 long read_standard_input(char* buffer, std::size_t size);
 
-enum class Content {
-  kAny,      // whatever the name names, except a directory
-  kRegular,  // a regular file, or the null device
-};
-
 // Opens `name` at its start for reading and writing, for reading only when
 // writing is refused, or creates it; kNoFile when all three fail or the
-// file is not of the kind asked for. Never waits for another process.
-File open_file(const char* name, Content content);
+// file is neither a regular file nor the null device (a directory, a FIFO,
+// a socket, another device). Never waits for another process or a reader.
+File open_file(const char* name);
 
 // Up to `size` bytes from the current position: the count read, 0 at the
 // end of the file, -1 on an error.

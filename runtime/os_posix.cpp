@@ -45,12 +45,11 @@ bool is_null_device(const struct stat& st) {
 }
 
 // O_NONBLOCK only for the open itself, so that a FIFO never makes it wait.
-int open_once(const char* name, int flags, Content content) {
+int open_once(const char* name, int flags) {
   const int fd = ::open(name, flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
   if (fd < 0) return -1;
   struct stat st {};
-  const bool wanted = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode) &&
-                      (content == Content::kAny || S_ISREG(st.st_mode) || is_null_device(st));
+  const bool wanted = ::fstat(fd, &st) == 0 && (S_ISREG(st.st_mode) || is_null_device(st));
   if (!wanted || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);
     return -1;
@@ -86,10 +85,10 @@ void write_standard_error(std::string_view bytes) { (void)write_all(2, bytes); }
 
 long read_standard_input(char* buffer, std::size_t size) { return read_some(0, buffer, size); }
 
-File open_file(const char* name, Content content) {
-  int fd = open_once(name, O_RDWR, content);
-  if (fd < 0) fd = open_once(name, O_RDONLY, content);
-  if (fd < 0) fd = open_once(name, O_RDWR | O_CREAT, content);
+File open_file(const char* name) {
+  int fd = open_once(name, O_RDWR);
+  if (fd < 0) fd = open_once(name, O_RDONLY);
+  if (fd < 0) fd = open_once(name, O_RDWR | O_CREAT);
   return fd < 0 ? kNoFile : fd;
 }
 

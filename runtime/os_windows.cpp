@@ -31,15 +31,16 @@ long read_some(HANDLE handle, char* buffer, std::size_t size) {
   return error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF ? 0 : -1;
 }
 
-HANDLE open_once(const char* name, DWORD access, DWORD disposition, Content content) {
+// A disk file that is not a directory; the fixed names pibench opens are
+// never pipes or devices there.
+HANDLE open_once(const char* name, DWORD access, DWORD disposition) {
   const HANDLE handle = CreateFileA(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return handle;
   BY_HANDLE_FILE_INFORMATION info{};
   const bool is_disk_file = GetFileType(handle) == FILE_TYPE_DISK;
-  const bool wanted =
-      (content == Content::kAny || is_disk_file) && !(is_disk_file && GetFileInformationByHandle(handle, &info) != 0 &&
-                                                      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+  const bool wanted = is_disk_file && !(GetFileInformationByHandle(handle, &info) != 0 &&
+                                        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
   if (!wanted) {
     CloseHandle(handle);
     return INVALID_HANDLE_VALUE;
@@ -85,10 +86,10 @@ long read_standard_input(char* buffer, std::size_t size) {
   return count;
 }
 
-File open_file(const char* name, Content content) {
-  HANDLE handle = open_once(name, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, content);
-  if (handle == INVALID_HANDLE_VALUE) handle = open_once(name, GENERIC_READ, OPEN_EXISTING, content);
-  if (handle == INVALID_HANDLE_VALUE) handle = open_once(name, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, content);
+File open_file(const char* name) {
+  HANDLE handle = open_once(name, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+  if (handle == INVALID_HANDLE_VALUE) handle = open_once(name, GENERIC_READ, OPEN_EXISTING);
+  if (handle == INVALID_HANDLE_VALUE) handle = open_once(name, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
   return handle == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<File>(handle);
 }
 

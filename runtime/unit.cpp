@@ -51,8 +51,8 @@ ByteSource& console_input() {
   return source;
 }
 
-bool FileUnit::open(const char* name, Kind kind) {
-  const os::File file = os::open_file(name, kind == Kind::kRecordFile ? os::Content::kRegular : os::Content::kAny);
+bool FileUnit::open(const char* name) {
+  const os::File file = os::open_file(name);
   if (file == os::kNoFile) return false;
   for (int i = 0; i < kMaxFiles; ++i) {
     if (open_files[i].file == os::kNoFile) {

@@ -27,19 +27,17 @@ class FileUnit {
   static constexpr std::size_t kRecordWidth = 50;
   using Record50 = std::array<char, kRecordWidth>;
   enum class ReadResult { kRecord, kEnd, kError };
-  enum class Kind {
-    kResultFile,  // anything that is not a directory
-    kRecordFile,  // a regular file or the null device, so that reading it ends
-  };
 
   FileUnit() = default;
   FileUnit(const FileUnit&) = delete;
   FileUnit& operator=(const FileUnit&) = delete;
 
   // Opens the file at its start for reading and writing, for reading only
-  // when writing is refused, or creates it. False when all three fail (a
-  // directory counts as a failure, and so does a file not of `kind`).
-  bool open(const char* name, Kind kind = Kind::kResultFile);
+  // when writing is refused, or creates it. False when all three fail, and
+  // at once for what is neither a regular file nor the null device (a
+  // directory, a FIFO, a socket, another device), so that no run waits on
+  // it or writes into it.
+  bool open(const char* name);
 
   // One write statement: its bytes at the current position. False when any
   // of it could not be written. The first one drops the old content, once

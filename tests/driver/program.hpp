@@ -73,6 +73,7 @@ struct RunOptions {
   std::vector<std::string> env;        // NAME=value added to the environment
   std::vector<std::string> prefix;     // a command the program runs under
   std::string fake_time;               // libfaketime's FAKETIME, when set
+  std::string fake_time_file;          // or a file with its offset, read at every reading of the calendar clock
   long file_size_limit = -1;           // RLIMIT_FSIZE in bytes, when >= 0
   std::function<void(pid_t)> started;  // called with the process once it runs
   bool measure_memory = false;         // under /usr/bin/time, for the peak resident memory
@@ -99,12 +100,19 @@ inline Outcome run_program(const ScratchDir& dir, const std::string& answer, con
   const ScratchDir io;
   io.write("in", answer);
   std::vector<std::string> clock_env;
-  if (!options.fake_time.empty() && !target().windows) {
+  const bool fake_clock = !options.fake_time.empty() || !options.fake_time_file.empty();
+  if (fake_clock && !target().windows) {
     // Under qemu the library goes to the emulated program only, not to qemu.
     const std::string preload =
         "LD_PRELOAD=" + (options.fake_time_library.empty() ? target().fake_time_library : options.fake_time_library);
-    clock_env = {target().qemu ? "QEMU_SET_ENV=" + preload : preload, "FAKETIME=" + options.fake_time,
-                 "FAKETIME_DONT_RESET=1", "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
+    clock_env = {target().qemu ? "QEMU_SET_ENV=" + preload : preload, "FAKETIME_DONT_RESET=1",
+                 "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
+    if (options.fake_time_file.empty()) {
+      clock_env.push_back("FAKETIME=" + options.fake_time);
+    } else {
+      clock_env.insert(clock_env.end(), {"FAKETIME_TIMESTAMP_FILE=" + options.fake_time_file, "FAKETIME_NO_CACHE=1",
+                                         "FAKETIME_DONT_FAKE_MONOTONIC=1"});
+    }
   }
   std::vector<std::string> args = options.prefix;
   if (options.measure_memory) args.insert(args.begin(), {"/usr/bin/time", "-f", "%M", "-o", (io / "rss").string()});
@@ -152,7 +160,7 @@ inline Outcome run_program(const ScratchDir& dir, const std::string& answer, con
   if (options.started) options.started(pid);
   int status = 0;
   waitpid(pid, &status, 0);
-  if (!options.fake_time.empty()) forget_ended_fake_clocks();
+  if (fake_clock) forget_ended_fake_clocks();
   if (options.measure_memory) outcome.max_rss_kb = std::atol(io.read("rss").c_str());
   if (WIFEXITED(status)) outcome.exit_status = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) outcome.signal = WTERMSIG(status);

@@ -2,7 +2,6 @@
 
 #include <gmp.h>
 #include <gtest/gtest.h>
-#include <mpfr.h>
 
 #include <cstdint>
 #include <string>
@@ -11,6 +10,7 @@
 #include "mp/common.hpp"
 #include "mp/estimate.hpp"
 #include "tests/mp/closed_form.hpp"
+#include "tests/mp/mpfr_decimals.hpp"
 #include "tests/mp/recording_console.hpp"
 
 namespace {
@@ -89,19 +89,12 @@ TEST_F(ArctgTest, MachinsFormulaGivesThePrintedDigitsOfPi) {
     mp::vec_mul_small(a5, n, 4);
 
     const std::int32_t groups = n - 1;
-    mpfr_t pi;
-    mpfr_init2(pi, static_cast<mpfr_prec_t>(groups * 4 * 3.33) + 64);
-    mpfr_const_pi(pi, MPFR_RNDZ);
-    mpfr_sub_ui(pi, pi, 3, MPFR_RNDZ);
-    mpz_t scale, want, got;
-    mpz_inits(scale, want, got, nullptr);
-    mpz_ui_pow_ui(scale, 10, static_cast<unsigned long>(4 * groups));
-    mpfr_mul_z(pi, pi, scale, MPFR_RNDZ);
-    mpfr_get_z(want, pi, MPFR_RNDZ);
+    mpz_t want, got;
+    mpz_inits(want, got, nullptr);
+    mpz_set_str(want, mpfr_decimals(Constant::kPi, 4 * groups).c_str(), 10);
     to_mpz(got, a5, groups);
     EXPECT_EQ(mpz_cmp(got, want), 0) << "n = " << n;
-    mpz_clears(scale, want, got, nullptr);
-    mpfr_clear(pi);
+    mpz_clears(want, got, nullptr);
   }
 }
 

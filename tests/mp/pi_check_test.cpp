@@ -2,7 +2,6 @@
 
 #include <gmp.h>
 #include <gtest/gtest.h>
-#include <mpfr.h>
 
 #include <cstdint>
 #include <string>
@@ -11,6 +10,7 @@
 #include "mp/common.hpp"
 #include "mp/estimate.hpp"
 #include "tests/mp/closed_form.hpp"
+#include "tests/mp/mpfr_decimals.hpp"
 
 namespace {
 
@@ -48,15 +48,7 @@ class PiCheck : public ::testing::Test {
 };
 
 TEST_F(PiCheck, ReferenceDecimalsArePisDecimals) {
-  mpfr_t pi;
-  mpfr_init2(pi, static_cast<mpfr_prec_t>(mp::kReferenceDecimals * 3.33) + 128);
-  mpfr_const_pi(pi, MPFR_RNDZ);
-  mpfr_exp_t exponent = 0;
-  char* text = mpfr_get_str(nullptr, &exponent, 10, mp::kReferenceDecimals + 10, pi, MPFR_RNDZ);
-  EXPECT_EQ(exponent, 1);
-  EXPECT_EQ(std::string(text + 1, mp::kReferenceDecimals), std::string(mp::kPiDecimals));
-  mpfr_free_str(text);
-  mpfr_clear(pi);
+  EXPECT_EQ(mpfr_decimals(Constant::kPi, mp::kReferenceDecimals), std::string(mp::kPiDecimals));
 }
 
 // Wrong groups at the start, the middle and the end, and the sum of the

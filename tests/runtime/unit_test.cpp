@@ -1,8 +1,11 @@
 #include "runtime/unit.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -116,10 +119,36 @@ TEST(FileUnit, AppendGoesInWholeAfterAnUnterminatedLine) {
 }
 
 TEST(FileUnit, FailedAppendLeavesTheFileAsItWas) {
+  const ScratchDir dir;
+  dir.write("rec", "MYBOX");
+  const std::string name = (dir / "rec").string();
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old_limit{};
+  getrlimit(RLIMIT_FSIZE, &old_limit);
+  const rlimit limit{8, old_limit.rlim_max};
+  setrlimit(RLIMIT_FSIZE, &limit);
   FileUnit unit;
-  ASSERT_TRUE(unit.open("/dev/full"));
-  EXPECT_FALSE(unit.append_line("line"));
-  EXPECT_FALSE(unit.write("x"));
+  ASSERT_TRUE(unit.open(name.c_str()));
+  FileUnit::Record50 record;
+  while (unit.read_a50(record) == FileUnit::ReadResult::kRecord) {
+  }
+  EXPECT_FALSE(unit.append_line("MYBOX 1"));  // with the line end before it
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  runtime::close_all_units();
+  EXPECT_EQ(dir.read("rec"), "MYBOX");
+}
+
+// Devices other than the null device, FIFOs and directories are never opened.
+TEST(FileUnit, OnlyRegularFilesAndTheNullDevice) {
+  const ScratchDir dir;
+  mkfifo((dir / "fifo").c_str(), 0644);
+  for (const std::string& name : std::vector<std::string>{"/dev/full", "/dev/zero", (dir / "fifo").string(),
+                                                          dir.path().string()}) {
+    FileUnit unit;
+    EXPECT_FALSE(unit.open(name.c_str())) << name;
+  }
+  FileUnit null_device;
+  EXPECT_TRUE(null_device.open("/dev/null"));
   runtime::close_all_units();
 }
 
