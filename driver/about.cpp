@@ -18,7 +18,11 @@ void show_version() {
 
 void show_help() {
   runtime::console_write(
-      "Usage: pibench [--version | --help]\n"
+      "Usage: pibench                 run the benchmark\n"
+      "       pibench --log FILE      run it, and append a precise record of the run to FILE\n"
+      "       pibench --report [--format text|markdown|csv|json|svg] [--reference NAME] [FILE...]\n"
+      "                               compare the machines in record files and run logs\n"
+      "       pibench --version | --help\n"
       "\n"
       "A benchmark of computing power. It asks how many digits of pi to compute\n"
       "(4 to 64000, raised to a multiple of 4), computes them with Machin's formula\n"
@@ -29,9 +33,20 @@ void show_help() {
       "  Tarnoval.Dat  the first 50 characters of its last line (the computer's name)\n"
       "                and the figure 0.0006 x digits x digits / seconds (higher is faster).\n"
       "\n"
+      "--log FILE appends one JSON object a run (JSON Lines): the build, the start, the\n"
+      "identifier and figure as recorded, the digits, the whole seconds, the elapsed time\n"
+      "to the microsecond and the precise figure it gives, the result, the stop code,\n"
+      "and the processor, system and frequency governor.\n"
+      "\n"
+      "--report reads record files (Tarnoval.Dat by default) and run logs, changes\n"
+      "nothing, and shows per machine the runs, the median, best and worst figures, the\n"
+      "spread (best - worst) / median and the median relative to the reference machine\n"
+      "(--reference, or the fastest). Compare medians of several runs at 64000 digits.\n"
+      "\n"
       "Exit status: 0 after a normal run; 1 after a stop with a code, whose\n"
-      "\"STOP nnn statement executed\" goes to standard error; a signal ends it as usual.\n"
-      "See pibench(1), or man/pibench.1 in the sources.\n");
+      "\"STOP nnn statement executed\" goes to standard error, or when the run log\n"
+      "cannot be written; 2 for a command line or a file named on it that cannot be\n"
+      "used; a signal ends it as usual. See pibench(1), or man/pibench.1 in the sources.\n");
   runtime::stop();
 }
 

@@ -13,6 +13,7 @@
 #include "runtime/clock.hpp"
 #include "runtime/format.hpp"
 #include "runtime/list_input.hpp"
+#include "runtime/record_file.hpp"
 #include "runtime/stop.hpp"
 #include "runtime/unit.hpp"
 
@@ -167,15 +168,8 @@ void check_result(const Sizes& sizes, RunFacts& facts) {
     end_run(facts, 1002);
   }
   record_file.lock_exclusive();
-  runtime::FileUnit::Record50 line_buffer;
   runtime::FileUnit::Record50 last_line;
-  last_line.fill(' ');
-  for (;;) {
-    const auto read = record_file.read_a50(line_buffer);
-    if (read == runtime::FileUnit::ReadResult::kEnd) break;
-    if (read == runtime::FileUnit::ReadResult::kError) record_file_error(facts);
-    last_line = line_buffer;
-  }
+  if (!runtime::read_identifier(record_file, last_line)) record_file_error(facts);
   const std::string_view identifier(last_line.data(), last_line.size());
   runtime::console_write(ListRecord().text(identifier).real(benchmark_figure).str());
   {
@@ -216,7 +210,7 @@ TimedInterval timed_computation(const Sizes& sizes, runtime::FileUnit& out_file)
   console_line("Calculating arctg(1/5)*4-arctg(1/239).");
   mp::vec_sub(arctan5, arctan239, n);
   console_line("Calculating pi=(arctg(1/5)*4-arctg(1/239))*4.");
-  mp::vec_mul_small(arctan5, n, 4);      // the integer part 3 is dropped
+  mp::vec_mul_small(arctan5, n, 4);       // the integer part 3 is dropped
   interval.end = runtime::read_clocks();  // the timed interval ends
   return interval;
 }

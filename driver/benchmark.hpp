@@ -28,10 +28,10 @@ struct RunFacts {
   std::int32_t accepted_digits = 0;
   std::int32_t vector_length = 0;
   TimedInterval interval;
-  float duration = 0;          // whole seconds, as PI.Tst shows it
+  float duration = 0;           // whole seconds, as PI.Tst shows it
   std::int32_t wrong_from = 0;  // the first wrong decimal; 0 for a correct result
-  std::string identifier;      // as recorded, blank-padded to 50; empty when nothing was
-  float figure = 0;            // as recorded; 0 when nothing was
+  std::string identifier;       // as recorded, blank-padded to 50; empty when nothing was
+  float figure = 0;             // as recorded; 0 when nothing was
 };
 
 // Called as such a run ends, before its stop: with code 0 for the normal

@@ -1,13 +1,30 @@
-#include <string_view>
+#include <string>
+#include <vector>
 
 #include "driver/about.hpp"
 #include "driver/benchmark.hpp"
+#include "driver/report.hpp"
+#include "driver/run_log.hpp"
 #include "runtime/stop.hpp"
 
-// Any argument but these two is ignored.
+// No argument: the benchmark, as it always was. Anything else is one of the
+// options beside it, or an error.
 int main(int argc, char** argv) {
   runtime::start_process();
-  if (argc > 1 && std::string_view(argv[1]) == "--version") driver::show_version();
-  if (argc > 1 && std::string_view(argv[1]) == "--help") driver::show_help();
-  driver::run_benchmark();
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const auto unknown = [](const std::string& what) {
+    runtime::exit_with_error("pibench: " + driver::displayable(what) + " (see pibench --help)");
+  };
+  if (args.empty()) driver::run_benchmark();
+  const std::string& option = args.front();
+  if (option == "--report") driver::run_report({args.begin() + 1, args.end()});
+  if (args.size() > 1 && (option == "--version" || option == "--help")) unknown(option + " takes no argument");
+  if (option == "--version") driver::show_version();
+  if (option == "--help") driver::show_help();
+  if (option == "--log") {
+    if (args.size() != 2) unknown(args.size() == 1 ? "--log needs a file name" : "--log takes one file name");
+    driver::open_run_log(args[1].c_str());
+    driver::run_benchmark(nullptr, driver::log_run);
+  }
+  unknown(option.starts_with("-") ? "unknown option '" + option + "'" : "unexpected argument '" + option + "'");
 }

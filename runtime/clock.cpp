@@ -1,7 +1,10 @@
 #include "runtime/clock.hpp"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+
+#include "runtime/os.hpp"
 
 namespace runtime {
 
@@ -19,6 +22,17 @@ float whole_seconds(const ClockReading& start, const ClockReading& end) {
   const double monotonic = elapsed_seconds(start, end);
   if (std::fabs(calendar - monotonic) < 1.0) return static_cast<float>(calendar);
   return static_cast<float>(std::round(monotonic));
+}
+
+std::string local_time_iso8601(std::time_t time) {
+  const std::tm local = *std::localtime(&time);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+  const long offset = os::utc_offset(time);
+  const long minutes = (offset < 0 ? -offset : offset) / 60;
+  char zone[32];
+  std::snprintf(zone, sizeof zone, "%c%02ld:%02ld", offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
+  return std::string(text) + zone;
 }
 
 void time_of_day_text(char* buffer, int /*length*/) {

@@ -3,6 +3,7 @@
 // whole seconds that a clock set during it cannot falsify.
 #include <chrono>
 #include <ctime>
+#include <string>
 
 namespace runtime {
 
@@ -23,6 +24,9 @@ float whole_seconds(const ClockReading& start, const ClockReading& end);
 
 // The monotonic interval from `start` to `end`, in seconds.
 double elapsed_seconds(const ClockReading& start, const ClockReading& end);
+
+// Local time in ISO 8601 with its offset from UTC: 2026-12-09T10:33:24+01:00.
+std::string local_time_iso8601(std::time_t time);
 
 // The current local time as hh:mm:ss, in the first 8 characters of buffer,
 // no terminator. The length is accepted and not used.

@@ -5,6 +5,9 @@
 // else in the program touches the operating system.
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace runtime::os {
@@ -33,6 +36,14 @@ long read_standard_input(char* buffer, std::size_t size);
 // file is neither a regular file nor the null device (a directory, a FIFO,
 // a socket, another device). Never waits for another process or a reader.
 File open_file(const char* name);
+
+// Opens `name` for reading and writing, or creates it; never for reading
+// only. The same checks.
+File open_file_for_writing(const char* name);
+
+// Opens an existing `name` for reading only, with the same checks; never
+// creates it.
+File open_file_for_reading(const char* name);
 
 // Up to `size` bytes from the current position: the count read, 0 at the
 // end of the file, -1 on an error.
@@ -63,6 +74,19 @@ void close_file(File file);
 // unblocking delivers any that came.
 void block_interrupts();
 void unblock_interrupts();
+
+// What the machine is, for a run log; what cannot be found is empty.
+struct SystemFacts {
+  std::optional<std::string> cpu;  // the processor's model name
+  std::optional<int> logical_cpus;
+  std::optional<std::string> os;  // the operating system's name and version
+  std::optional<std::string> kernel;
+  std::optional<std::string> governor;  // the frequency governor of the processor this runs on
+};
+SystemFacts system_facts();
+
+// The offset of local time from UTC at `time`, in seconds east.
+long utc_offset(std::time_t time);
 
 // Ends the process at once with `status`, running no exit handlers.
 [[noreturn]] void exit_process(int status);

@@ -1,14 +1,18 @@
 // The operating-system layer on POSIX systems.
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
+#include <string>
 
 #include "runtime/os.hpp"
 
@@ -92,6 +96,16 @@ File open_file(const char* name) {
   return fd < 0 ? kNoFile : fd;
 }
 
+File open_file_for_writing(const char* name) {
+  const int fd = open_once(name, O_RDWR | O_CREAT);
+  return fd < 0 ? kNoFile : fd;
+}
+
+File open_file_for_reading(const char* name) {
+  const int fd = open_once(name, O_RDONLY);
+  return fd < 0 ? kNoFile : fd;
+}
+
 long read_file(File file, char* buffer, std::size_t size) { return read_some(fd_of(file), buffer, size); }
 
 bool write_file(File file, std::string_view bytes) { return write_all(fd_of(file), bytes); }
@@ -140,6 +154,60 @@ void block_interrupts() {
 void unblock_interrupts() {
   const sigset_t set = interrupt_set();
   sigprocmask(SIG_UNBLOCK, &set, nullptr);
+}
+
+namespace {
+
+// The value of the first "key: value" or KEY=value line of a text file.
+std::optional<std::string> value_in(const char* path, std::string_view key, char separator) {
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind(key, 0) != 0) continue;
+    std::string value = line.substr(key.size());
+    value.erase(0, value.find_first_not_of(" \t"));
+    if (value.empty() || value[0] != separator) continue;
+    value.erase(0, value.find_first_not_of(" \t", 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    if (!value.empty()) return value;
+  }
+  return std::nullopt;
+}
+
+// x86 names its model; ARM gives its implementer and part numbers.
+std::optional<std::string> cpu_name() {
+  if (auto model = value_in("/proc/cpuinfo", "model name", ':')) return model;
+  if (auto model = value_in("/proc/cpuinfo", "Model", ':')) return model;
+  const auto implementer = value_in("/proc/cpuinfo", "CPU implementer", ':');
+  const auto part = value_in("/proc/cpuinfo", "CPU part", ':');
+  if (implementer && part) return "CPU implementer " + *implementer + ", part " + *part;
+  return value_in("/proc/cpuinfo", "uarch", ':');
+}
+
+}  // namespace
+
+SystemFacts system_facts() {
+  SystemFacts facts;
+  facts.cpu = cpu_name();
+  const long cpus = ::sysconf(_SC_NPROCESSORS_ONLN);
+  if (cpus > 0) facts.logical_cpus = static_cast<int>(cpus);
+  facts.os = value_in("/etc/os-release", "PRETTY_NAME", '=');
+  utsname names{};
+  if (::uname(&names) == 0) facts.kernel = std::string(names.sysname) + " " + names.release;
+#if defined(__linux__)
+  const int cpu = ::sched_getcpu();
+  if (cpu >= 0) {
+    std::ifstream in("/sys/devices/system/cpu/cpu" + std::to_string(cpu) + "/cpufreq/scaling_governor");
+    std::string governor;
+    if (std::getline(in, governor) && !governor.empty()) facts.governor = governor;
+  }
+#endif
+  return facts;
+}
+
+long utc_offset(std::time_t time) {
+  std::tm local{};
+  ::localtime_r(&time, &local);
+  return local.tm_gmtoff;
 }
 
 void exit_process(int status) { std::_Exit(status); }

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
+#include <string>
 
 #include "runtime/os.hpp"
 
@@ -93,6 +95,16 @@ File open_file(const char* name) {
   return handle == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<File>(handle);
 }
 
+File open_file_for_writing(const char* name) {
+  const HANDLE handle = open_once(name, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
+  return handle == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<File>(handle);
+}
+
+File open_file_for_reading(const char* name) {
+  const HANDLE handle = open_once(name, GENERIC_READ, OPEN_EXISTING);
+  return handle == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<File>(handle);
+}
+
 long read_file(File file, char* buffer, std::size_t size) { return read_some(handle_of(file), buffer, size); }
 
 bool write_file(File file, std::string_view bytes) { return write_all(handle_of(file), bytes); }
@@ -141,6 +153,45 @@ void close_file(File file) { CloseHandle(handle_of(file)); }
 
 void block_interrupts() { AcquireSRWLockExclusive(&interrupts_lock); }
 void unblock_interrupts() { ReleaseSRWLockExclusive(&interrupts_lock); }
+
+SystemFacts system_facts() {
+  SystemFacts facts;
+  char name[256] = {};
+  DWORD size = sizeof name;
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", "ProcessorNameString",
+                   RRF_RT_REG_SZ, nullptr, name, &size) == ERROR_SUCCESS) {
+    std::string cpu(name);
+    cpu.erase(cpu.find_last_not_of(' ') + 1);
+    cpu.erase(0, cpu.find_first_not_of(' '));
+    if (!cpu.empty()) facts.cpu = cpu;
+  }
+  const DWORD cpus = GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
+  if (cpus > 0) facts.logical_cpus = static_cast<int>(cpus);
+  // GetVersionEx answers for the version a program is marked for; ntdll
+  // tells the truth.
+  using RtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  const FARPROC proc = ntdll != nullptr ? GetProcAddress(ntdll, "RtlGetVersion") : nullptr;
+  const auto get_version = reinterpret_cast<RtlGetVersion>(reinterpret_cast<void (*)()>(proc));
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  if (get_version != nullptr && get_version(&version) == 0) {
+    const std::string number = std::to_string(version.dwMajorVersion) + "." + std::to_string(version.dwMinorVersion) +
+                               "." + std::to_string(version.dwBuildNumber);
+    facts.os = "Windows " + number;
+    facts.kernel = "Windows NT " + number;
+  }
+  return facts;
+}
+
+long utc_offset(std::time_t time) {
+  std::tm local{};
+  std::tm utc{};
+  localtime_s(&local, &time);
+  gmtime_s(&utc, &time);
+  utc.tm_isdst = local.tm_isdst;  // both read as local time, the same daylight-saving rule
+  return static_cast<long>(std::difftime(std::mktime(&local), std::mktime(&utc)));
+}
 
 void exit_process(int status) { std::_Exit(status); }
 

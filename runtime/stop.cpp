@@ -24,6 +24,16 @@ void stop(int code) {
   os::exit_process(1);
 }
 
+void exit_with_status(int status) {
+  close_all_units();
+  os::exit_process(status);
+}
+
+void exit_with_error(std::string_view message) {
+  error_write(std::string(message) + "\n");
+  exit_with_status(2);
+}
+
 InterruptsHeld::InterruptsHeld() { os::block_interrupts(); }
 
 InterruptsHeld::~InterruptsHeld() { os::unblock_interrupts(); }

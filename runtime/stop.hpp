@@ -1,6 +1,8 @@
 #pragma once
 // The end of every run, and the process set-up that goes with it.
 
+#include <string_view>
+
 namespace runtime {
 
 // Rounding to nearest, exceptions masked; closed standard streams
@@ -15,6 +17,13 @@ void start_process();
 
 // "STOP <code> statement executed" on standard error, units closed, exit status 1.
 [[noreturn]] void stop(int code);
+
+// Ends with `status` after closing the units, writing nothing.
+[[noreturn]] void exit_with_status(int status);
+
+// `message` and a line end on standard error, units closed, exit status 2:
+// a command line or a file named on it that cannot be used.
+[[noreturn]] void exit_with_error(std::string_view message);
 
 // Holds interrupts and terminating signals back while it lives, so that
 // what it guards is done whole before they end the process.

@@ -1,6 +1,7 @@
 #include "runtime/unit.hpp"
 
-#include <cstring>
+#include <algorithm>
+#include <string>
 
 #include "runtime/os.hpp"
 
@@ -51,8 +52,13 @@ ByteSource& console_input() {
   return source;
 }
 
-bool FileUnit::open(const char* name) {
-  const os::File file = os::open_file(name);
+bool FileUnit::open(const char* name) { return adopt(os::open_file(name)); }
+
+bool FileUnit::open_for_reading(const char* name) { return adopt(os::open_file_for_reading(name)); }
+
+bool FileUnit::open_for_writing(const char* name) { return adopt(os::open_file_for_writing(name)); }
+
+bool FileUnit::adopt(os::File file) {
   if (file == os::kNoFile) return false;
   for (int i = 0; i < kMaxFiles; ++i) {
     if (open_files[i].file == os::kNoFile) {
@@ -88,9 +94,9 @@ int FileUnit::fill() {
   return static_cast<unsigned char>(buffer_[0]);
 }
 
-FileUnit::ReadResult FileUnit::read_a50(Record50& record) {
-  record.fill(' ');
-  std::size_t length = 0;
+FileUnit::ReadResult FileUnit::read_line(Line& line) {
+  line.length = 0;
+  line.cut = false;
   bool any = false;
   bool carriage_return = false;  // the last byte kept was a carriage return
   for (;;) {
@@ -105,27 +111,35 @@ FileUnit::ReadResult FileUnit::read_a50(Record50& record) {
     if (c == '\n') break;
     any = true;
     carriage_return = false;
-    if (length < kRecordWidth) {
-      record[length++] = static_cast<char>(c);
+    if (line.length < kLineWidth) {
+      line.columns[line.length++] = static_cast<char>(c);
       carriage_return = c == '\r';
+    } else {
+      line.cut = true;
     }
   }
-  if (carriage_return) record[length - 1] = ' ';
+  if (carriage_return) --line.length;
   return ReadResult::kRecord;
+}
+
+FileUnit::ReadResult FileUnit::read_a50(Record50& record) {
+  Line line;
+  const ReadResult result = read_line(line);
+  record.fill(' ');
+  std::copy_n(line.columns.begin(), std::min(line.length, kRecordWidth), record.begin());
+  return result;
 }
 
 bool FileUnit::append_line(std::string_view line) {
   const os::File file = open_files[slot_].file;
   const std::int64_t old_size = os::seek_end(file);
   if (old_size < 0) return false;
-  char text[kRecordWidth + 64];
-  std::size_t size = 0;
-  if (ended_without_newline_) text[size++] = '\n';
-  if (line.size() > sizeof text - size - 1) return false;
-  std::memcpy(text + size, line.data(), line.size());
-  size += line.size();
-  text[size++] = '\n';
-  if (os::write_file(file, std::string_view(text, size))) return true;
+  std::string text;
+  text.reserve(line.size() + 2);
+  if (ended_without_newline_) text += '\n';
+  text.append(line);
+  text += '\n';
+  if (os::write_file(file, text)) return true;
   (void)os::truncate(file, old_size);
   return false;
 }

@@ -39,14 +39,34 @@ class FileUnit {
   // it or writes into it.
   bool open(const char* name);
 
+  // Opens an existing file for reading only; false when it cannot be read.
+  bool open_for_reading(const char* name);
+
+  // Opens the file for reading and writing, or creates it; false when it
+  // cannot be written.
+  bool open_for_writing(const char* name);
+
   // One write statement: its bytes at the current position. False when any
   // of it could not be written. The first one drops the old content, once
   // there is room for its bytes; when there is not, the old content stays.
   bool write(std::string_view bytes);
 
-  // Formatted read "(a50)": the next line's first 50 bytes, blank-padded. A
-  // last line with no line end is a record too; a carriage return ending a
-  // line is not part of it. Lines of any length take constant memory.
+  // The first bytes of a line: room for a record line and for a line of a
+  // run log.
+  static constexpr std::size_t kLineWidth = 4096;
+  struct Line {
+    std::array<char, kLineWidth> columns;  // unset past `length`
+    std::size_t length;                    // at most kLineWidth
+    bool cut;                              // the line was longer
+    std::string_view text() const { return {columns.data(), length}; }
+  };
+
+  // The next line's first kLineWidth bytes. A last line with no line end is
+  // a line too; a carriage return ending a line is not part of it. Lines of
+  // any length take constant memory.
+  ReadResult read_line(Line& line);
+
+  // Formatted read "(a50)": the next line's first 50 bytes, blank-padded.
   ReadResult read_a50(Record50& record);
 
   // After the last record has been read: adds `line` (without its newline) as
@@ -58,6 +78,7 @@ class FileUnit {
   void lock_exclusive();
 
  private:
+  bool adopt(std::intptr_t file);
   int fill();
   int slot_ = -1;
   std::array<char, 65536> buffer_{};

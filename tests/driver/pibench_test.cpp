@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <sstream>
 #include <string>
@@ -168,27 +169,160 @@ TEST(Pibench, LargestRun) {
 // bytes follow the times and the duration the run itself reports, and a
 // duration above a second adds the figure it gives.
 TEST(Pibench, RunOnTheRealClock) {
+  for (const bool logged : {false, true}) {
+    const ScratchDir dir;
+    dir.write("Tarnoval.Dat", "MYBOX\n");
+    RunOptions o;
+    if (logged) o.arguments = {"--log", "runs.jsonl"};
+    const Outcome r = run_program(dir, "48000\n", o);
+    const std::string tst = dir.read("PI.Tst");
+    ASSERT_EQ(tst.substr(0, 37), " Speed test data: dimension is 12001\n");
+    const std::string start = tst.substr(37, 21), end = tst.substr(58, 21), duration = tst.substr(79);
+    EXPECT_TRUE(start.starts_with(" Start time ") && end.starts_with(" End time   ")) << tst;
+    const float seconds = std::stof(duration.substr(12));
+    // 0.0006 (single precision) x digits x digits / seconds, rounded once.
+    const auto figure_value = static_cast<float>(static_cast<long double>(0.0006f) * 48000 * 48000 / seconds);
+    EXPECT_EQ(duration, runtime::ListRecord().text("Duration is").real(seconds).text(" sec").str());
+    const std::string figure_line =
+        seconds > 1.0f ? " MYBOX" + std::string(45, ' ') + runtime::list_real(figure_value) + "\n" : "";
+    EXPECT_EQ(r.out, kBanner + kPrompt + echo("48000") + " 48000 has been accepted.\n" +
+                         " Speed test data: dimension is 12001\n" + start + computation_lines(34337, 10092) + end +
+                         duration + figure_line);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.exit_status, 0);
+    EXPECT_EQ(dir.read("PI.OUT"), expected_pi_out(48000));
+    const std::string figure = runtime::field_g(figure_value, 15, 7);
+    EXPECT_EQ(dir.read("Tarnoval.Dat"), seconds > 1.0f ? "MYBOX\n" + added_line("MYBOX", figure) : "MYBOX\n");
+    if (!logged) continue;
+
+    // The run log: one line, every key with its type; the two timings agree.
+    const std::string log = dir.read("runs.jsonl");
+    ASSERT_TRUE(log.ends_with("}\n")) << log;
+    ASSERT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    std::cout << "logged: " << log;
+    const nlohmann::ordered_json run = nlohmann::ordered_json::parse(log);
+    const std::vector<std::string> keys = {"pibench",       "build",      "start",  "identifier", "digits",
+                                           "vector_length", "seconds",    "figure", "elapsed",    "precise_figure",
+                                           "result",        "wrong_from", "stop",   "system"};
+    std::vector<std::string> found;
+    for (const auto& item : run.items()) found.push_back(item.key());
+    EXPECT_EQ(found, keys);
+    EXPECT_EQ(run["pibench"], "1.1.0");
+    for (const char* key : {"compiler", "target", "type"}) EXPECT_TRUE(run["build"][key].is_string()) << key;
+    EXPECT_EQ(run["start"].get<std::string>().size(), 25u) << run["start"];  // 2026-12-09T10:33:24+01:00
+    EXPECT_EQ(run["digits"], 48000);
+    EXPECT_EQ(run["vector_length"], 12001);
+    EXPECT_EQ(run["seconds"], static_cast<int>(seconds));
+    EXPECT_LT(std::abs(run["elapsed"].get<double>() - seconds), 1.0);
+    EXPECT_NEAR(run["precise_figure"].get<double>(), 0.0006 * 48000 * 48000 / run["elapsed"].get<double>(), 1e-3);
+    EXPECT_EQ(run["result"], "correct");
+    EXPECT_TRUE(run["wrong_from"].is_null() && run["stop"].is_null());
+    if (seconds > 1.0f) {
+      EXPECT_EQ(run["identifier"], "MYBOX");
+      EXPECT_EQ(run["figure"], std::stod(figure));
+    }
+    for (const char* key : {"cpu", "os", "kernel", "governor"}) {
+      EXPECT_TRUE(run["system"][key].is_string() || run["system"][key].is_null()) << key;
+    }
+    EXPECT_GE(run["system"]["logical_cpus"].get<int>(), 1);
+  }
+}
+
+// What each end of a run logs, or that it logs nothing; a log that cannot
+// be extended is said and fails the run without touching the other files;
+// the report reads the log.
+TEST(Pibench, RunLogOutcomes) {
+  NEEDS_FAKE_CLOCK();
   const ScratchDir dir;
   dir.write("Tarnoval.Dat", "MYBOX\n");
-  const Outcome r = run_program(dir, "48000\n");
-  const std::string tst = dir.read("PI.Tst");
-  ASSERT_EQ(tst.substr(0, 37), " Speed test data: dimension is 12001\n");
-  const std::string start = tst.substr(37, 21), end = tst.substr(58, 21), duration = tst.substr(79);
-  EXPECT_TRUE(start.starts_with(" Start time ") && end.starts_with(" End time   ")) << tst;
-  const float seconds = std::stof(duration.substr(12));
-  // 0.0006 (single precision) x digits x digits / seconds, rounded once.
-  const auto figure_value = static_cast<float>(static_cast<long double>(0.0006f) * 48000 * 48000 / seconds);
-  EXPECT_EQ(duration, runtime::ListRecord().text("Duration is").real(seconds).text(" sec").str());
-  const std::string figure_line =
-      seconds > 1.0f ? " MYBOX" + std::string(45, ' ') + runtime::list_real(figure_value) + "\n" : "";
-  EXPECT_EQ(r.out, kBanner + kPrompt + echo("48000") + " 48000 has been accepted.\n" +
-                       " Speed test data: dimension is 12001\n" + start + computation_lines(34337, 10092) + end +
-                       duration + figure_line);
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.exit_status, 0);
-  EXPECT_EQ(dir.read("PI.OUT"), expected_pi_out(48000));
-  const std::string figure = runtime::field_g(figure_value, 15, 7);
-  EXPECT_EQ(dir.read("Tarnoval.Dat"), seconds > 1.0f ? "MYBOX\n" + added_line("MYBOX", figure) : "MYBOX\n");
+  RunOptions o = clock_from("2026-12-08 12:00:00");
+  o.arguments = {"--log", "runs.jsonl"};
+  const Outcome plain = run_program(dir, "1000\n", o);
+  EXPECT_EQ(plain.exit_status, 0);
+  run_program(dir, "", o);  // ends in the dialogue: nothing logged
+  o.with_fault = true;
+  o.env = {"TZ=UTC", "PIBENCH_FAULT_GROUP=7"};
+  const Outcome wrong = run_program(dir, "1000\n", o);
+  EXPECT_EQ(wrong.err, "STOP 904 statement executed\n");
+
+  std::istringstream lines(dir.read("runs.jsonl"));
+  std::vector<nlohmann::json> runs;
+  for (std::string line; std::getline(lines, line);) runs.push_back(nlohmann::json::parse(line));
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0]["start"], "2026-12-08T12:00:01+00:00");
+  EXPECT_EQ(runs[0]["identifier"], "MYBOX");
+  EXPECT_EQ(runs[0]["seconds"], 2);
+  EXPECT_EQ(runs[0]["figure"], 300.0);
+  EXPECT_EQ(runs[0]["elapsed"], 2.0);
+  EXPECT_EQ(runs[0]["precise_figure"], 300.0);
+  EXPECT_EQ(runs[1]["result"], "wrong");
+  EXPECT_EQ(runs[1]["wrong_from"], 29);
+  EXPECT_EQ(runs[1]["stop"], 904);
+  EXPECT_TRUE(runs[1]["identifier"].is_null() && runs[1]["figure"].is_null());
+
+  // The report counts the correct run only, as a precise figure.
+  o = RunOptions{};
+  o.arguments = {"--report", "--format", "csv", "runs.jsonl"};
+  EXPECT_EQ(run_program(dir, "", o).out,
+            "machine,digits,runs,median,best,worst,spread,relative\n"
+            "MYBOX,1000,1,300,300,300,0.0000,1.0000\n");
+
+  if (target().windows) return;  // no file-size limit
+  const std::string log_before(8000, '#'), record_before = dir.read("Tarnoval.Dat");
+  dir.write("runs.jsonl", log_before);
+  o = clock_from("2026-12-08 12:00:00");
+  o.arguments = {"--log", "runs.jsonl"};
+  o.file_size_limit = 8100;  // room for PI.OUT, not for the log line
+  const Outcome full = run_program(dir, "1000\n", o);
+  EXPECT_EQ(full.exit_status, 1);
+  EXPECT_EQ(full.err, "pibench: cannot write the run log 'runs.jsonl'\n");
+  EXPECT_EQ(full.out, plain.out);
+  EXPECT_EQ(dir.read("runs.jsonl"), log_before);
+  EXPECT_EQ(dir.read("Tarnoval.Dat"), record_before + added_line("MYBOX"));
+}
+
+// The report over record files, in every format, changing nothing.
+TEST(Pibench, ReportInEveryFormat) {
+  const ScratchDir dir;
+  const std::string here = "VM, 2 cores\n" + added_line("VM, 2 cores", "   491520.0    ") +
+                           added_line("VM, 2 cores", "   409600.0    ") + added_line("VM, 2 cores", "   491520.0    ");
+  const std::string there = "Pi <4>\r\n" + added_line("Pi <4>", "   81920.00    ");
+  dir.write("Tarnoval.Dat", here);
+  dir.write("pi.dat", there);
+  dir.write("empty.dat", "");
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string start, end;
+  };
+  const Case cases[] = {
+      {{}, "machine      digits    runs       median", "1 other line skipped.\n"},
+      {{"--format", "text", "Tarnoval.Dat", "pi.dat"}, "machine", "\n"},
+      {{"--format", "markdown", "pi.dat", "Tarnoval.Dat"},
+       "| machine | digits |",
+       "| Pi \\<4\\> |  | 1\\* | 81920 | 81920 | 81920 | 0.0% | 0.167 |\n"},
+      {{"--format", "csv", "--reference", "Pi <4>", "Tarnoval.Dat", "pi.dat"},
+       "machine,digits,runs,median,best,worst,spread,relative\n\"VM, 2 cores\",,3,491520,491520,409600,0.1667,6.0000\n",
+       "Pi <4>,,1,81920,81920,81920,0.0000,1.0000\n"},
+      {{"--format", "json", "Tarnoval.Dat", "pi.dat"},
+       "{\n  \"reference\": \"VM, 2 cores\",\n  \"skipped_lines\": 2,",
+       "}\n"},
+      {{"--format", "svg", "Tarnoval.Dat", "pi.dat"}, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg ", "</svg>\n"},
+      {{"empty.dat"}, "No record lines in empty.dat: nothing to compare (0 other lines skipped).\n", "\n"},
+  };
+  for (const Case& c : cases) {
+    RunOptions o;
+    o.arguments = {"--report"};
+    o.arguments.insert(o.arguments.end(), c.arguments.begin(), c.arguments.end());
+    const Outcome r = run_program(dir, "", o);
+    std::string what = "--report";
+    for (const std::string& a : c.arguments) what += " " + a;
+    EXPECT_EQ(r.exit_status, 0) << what;
+    EXPECT_EQ(r.err, "") << what;
+    EXPECT_TRUE(r.out.starts_with(c.start)) << what << "\n" << r.out;
+    EXPECT_TRUE(r.out.ends_with(c.end)) << what << "\n" << r.out;
+  }
+  EXPECT_EQ(dir.read("Tarnoval.Dat"), here);
+  EXPECT_EQ(dir.read("pi.dat"), there);
 }
 
 // --version and --help answer and end normally; any other argument is
@@ -199,18 +333,45 @@ TEST(Pibench, CommandLine) {
   o.arguments = {"--version"};
   Outcome r = run_program(dir, "", o);
   EXPECT_EQ(r.exit_status, 0);
-  EXPECT_TRUE(r.out.starts_with("pibench 1.0.0\ncompiler: ")) << r.out;
+  EXPECT_TRUE(r.out.starts_with("pibench 1.1.0\ncompiler: ")) << r.out;
   EXPECT_NE(r.out.find("\nbuild: "), std::string::npos) << r.out;
   EXPECT_EQ(r.out.find("NOT optimised"), std::string::npos) << r.out;
   o.arguments = {"--help"};
   r = run_program(dir, "", o);
   EXPECT_EQ(r.exit_status, 0);
-  EXPECT_TRUE(r.out.starts_with("Usage: pibench [--version | --help]\n")) << r.out;
+  EXPECT_TRUE(r.out.starts_with("Usage: pibench                 run the benchmark\n")) << r.out;
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-  o.arguments = {"--verbose", "--version"};
-  r = run_program(dir, "abc\n", o);
-  EXPECT_EQ(r.out, kBanner + kPrompt);
-  EXPECT_EQ(r.err, "STOP 901 statement executed\n");
+
+  // Anything else is an error that starts nothing.
+  const std::filesystem::path folder = dir / "folder";
+  std::filesystem::create_directory(folder);
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string error;
+  };
+  const Case cases[] = {
+      {{"--verbose", "--version"}, "unknown option '--verbose'"},
+      {{"64000"}, "unexpected argument '64000'"},
+      {{"--version", "x"}, "--version takes no argument"},
+      {{"--log"}, "--log needs a file name"},
+      {{"--log", "a", "b"}, "--log takes one file name"},
+      {{"--log", "folder"}, "cannot open the run log 'folder' for writing"},
+      {{"--report", "--format"}, "--format needs a value"},
+      {{"--report", "--format", "xml"}, "unknown format 'xml': text, markdown, csv, json or svg"},
+      {{"--report", "--log", "x"}, "unknown option '--log' for --report"},
+      {{"--report", "missing.dat"}, "cannot read 'missing.dat'"},
+      {{"--report", "folder"}, "cannot read 'folder'"},
+  };
+  for (const Case& c : cases) {
+    o.arguments = c.arguments;
+    r = run_program(dir, "64000\n", o);
+    EXPECT_EQ(r.exit_status, 2) << c.error;
+    EXPECT_EQ(r.out, "") << c.error;
+    EXPECT_EQ(r.err,
+              "pibench: " + c.error + (c.error.starts_with("cannot open") ? "" : " (see pibench --help)") + "\n");
+  }
+  std::filesystem::remove(folder);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 TEST(Pibench, RefusedAnswersAskAgain) {
@@ -313,7 +474,8 @@ TEST(Pibench, DurationSurvivesAClockSetDuringTheRun) {
     o.fake_time_file = (clock / "offset").string();
     o.started = [&](pid_t pid) {
       stepper = std::thread([&, pid] {
-        while (still_stale(dir / "PI.OUT") && kill(pid, 0) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        while (still_stale(dir / "PI.OUT") && kill(pid, 0) == 0)
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
         clock.write("offset", step);
       });
     };

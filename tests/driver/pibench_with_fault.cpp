@@ -1,16 +1,23 @@
 // The program on a faulty machine: PIBENCH_FAULT_GROUP=g adds 5000 (mod
 // 10000) to group g (counted from 0) of pi after the last combining pass.
+// "--log FILE" as the program takes it.
 #include <cstdlib>
+#include <string_view>
 
 #include "driver/benchmark.hpp"
+#include "driver/run_log.hpp"
 #include "runtime/stop.hpp"
 
-int main() {
+int main(int argc, char** argv) {
   runtime::start_process();
-  driver::run_benchmark([](mp::DigitVector pi) {
-    if (const char* group = std::getenv("PIBENCH_FAULT_GROUP")) {
-      mp::Digit& g = pi[static_cast<std::size_t>(std::atoi(group))];
-      g = (g + 5000) % 10000;
-    }
-  });
+  const bool logged = argc == 3 && std::string_view(argv[1]) == "--log";
+  if (logged) driver::open_run_log(argv[2]);
+  driver::run_benchmark(
+      [](mp::DigitVector pi) {
+        if (const char* group = std::getenv("PIBENCH_FAULT_GROUP")) {
+          mp::Digit& g = pi[static_cast<std::size_t>(std::atoi(group))];
+          g = (g + 5000) % 10000;
+        }
+      },
+      logged ? driver::log_run : nullptr);
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "runtime/record_file.hpp"
 #include "runtime/unit.hpp"
 #include "tests/runtime/scratch_dir.hpp"
 
@@ -29,14 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   dir.write("Tarnoval.Dat", content);
   runtime::FileUnit unit;
   if (!unit.open((dir / "Tarnoval.Dat").c_str())) std::abort();
-  runtime::FileUnit::Record50 record, last;
-  last.fill(' ');
-  for (;;) {
-    const auto r = unit.read_a50(record);
-    if (r == runtime::FileUnit::ReadResult::kError) std::abort();
-    if (r == runtime::FileUnit::ReadResult::kEnd) break;
-    last = record;
-  }
+  runtime::FileUnit::Record50 last;
+  if (!runtime::read_identifier(unit, last)) std::abort();
   runtime::close_all_units();
   if (std::string(last.data(), last.size()) != expected_identifier(content)) std::abort();
   if (dir.read("Tarnoval.Dat") != content) std::abort();

@@ -142,8 +142,8 @@ TEST(FileUnit, FailedAppendLeavesTheFileAsItWas) {
 TEST(FileUnit, OnlyRegularFilesAndTheNullDevice) {
   const ScratchDir dir;
   mkfifo((dir / "fifo").c_str(), 0644);
-  for (const std::string& name : std::vector<std::string>{"/dev/full", "/dev/zero", (dir / "fifo").string(),
-                                                          dir.path().string()}) {
+  for (const std::string& name :
+       std::vector<std::string>{"/dev/full", "/dev/zero", (dir / "fifo").string(), dir.path().string()}) {
     FileUnit unit;
     EXPECT_FALSE(unit.open(name.c_str())) << name;
   }
