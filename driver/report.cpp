@@ -71,7 +71,7 @@ std::string text_report(const Report& r) {
            padded(figure_text(m.worst), 12, true) + padded(number("%.1f%%", m.spread * 100), 8, true) +
            padded(number("%.3f", m.relative), 10, true) + "  " + std::string(std::max<std::size_t>(bar, 1), '#') + "\n";
   }
-  out += "\nHigher is faster. Relative: the median against " + displayable(r.reference) + "'s.\n";
+  out += "\nHigher is faster. Relative: each median divided by that of " + displayable(r.reference) + ".\n";
   if (std::any_of(r.machines.begin(), r.machines.end(), [](const MachineSummary& m) { return m.runs < kFewRuns; })) {
     out += "* fewer than 3 runs: run the benchmark again on that machine before trusting its median.\n";
   }
@@ -187,9 +187,17 @@ std::string svg_report(const Report& r) {
     longest = std::max(longest, columns_of(displayable(m.machine)));
     scale_end = std::max(scale_end, m.best);
   }
-  if (scale_end <= 0) scale_end = 1;
+  // The axis ends at the first of 1, 2, 2.5 or 5 times a power of ten past the best figure.
+  double step = scale_end > 0 ? std::pow(10.0, std::floor(std::log10(scale_end))) : 1;
+  for (const double m : {1.0, 2.0, 2.5, 5.0, 10.0}) {
+    if (m * step >= scale_end) {
+      step *= m;
+      break;
+    }
+  }
+  scale_end = step;
   const double left = 16 + static_cast<double>(longest) * kCharWidth + 12;
-  const double width = left + kBarsWidth + 150;
+  const double width = left + kBarsWidth + 230;
   const double axis_y = kTop + kRow * static_cast<double>(r.machines.size()) + 6;
   const double height = axis_y + 44;
   const auto x = [&](double figure) { return left + figure / scale_end * kBarsWidth; };
@@ -212,7 +220,8 @@ std::string svg_report(const Report& r) {
            number("%.1f", x(m.best)) + "\" y2=\"" + number("%.1f", y + 12) +
            "\" stroke=\"black\" stroke-width=\"2\"/>\n";
     out += "<text x=\"" + number("%.1f", x(scale_end) + 8) + "\" y=\"" + number("%.1f", y + 15) + "\">" +
-           xml_text(figure_text(m.median) + " (" + std::to_string(m.runs) + (m.runs == 1 ? " run)" : " runs)")) +
+           xml_text(figure_text(m.median) + " (" + std::to_string(m.runs) + (m.runs == 1 ? " run" : " runs") +
+                    (m.digits ? ", " + std::to_string(*m.digits) + " digits)" : ")")) +
            "</text>\n";
     y += kRow;
   }
@@ -297,18 +306,14 @@ std::string displayable(const std::string& bytes) {
       const auto c = static_cast<unsigned char>(bytes[i + k]);
       well_formed = k == 1 ? c >= low && c <= high : c >= 0x80 && c <= 0xBF;
     }
-    // C1 controls (U+0080 to U+009F) are controls too.
-    if (well_formed && length == 2 && b == 0xC2 && static_cast<unsigned char>(bytes[i + 1]) < 0xA0) {
-      well_formed = false;
-      length = 2;
-    }
-    if (well_formed) {
+    // C1 controls (U+0080 to U+009F) are controls too: one U+FFFD for the pair.
+    const bool c1_control = well_formed && b == 0xC2 && static_cast<unsigned char>(bytes[i + 1]) < 0xA0;
+    if (well_formed && !c1_control) {
       out.append(bytes, i, length);
-      i += length;
     } else {
       out += kReplacement;
-      i += (length == 2 && b == 0xC2 && i + 1 < bytes.size()) ? 2 : 1;
     }
+    i += well_formed ? length : 1;
   }
   return out;
 }

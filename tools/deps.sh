@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing: `deps.sh program` what the
-# program needs (a compiler, CMake, Ninja); `deps.sh tests` (the default)
+# program needs (a compiler, CMake, Ninja, the nlohmann-json headers); `deps.sh tests` (the default)
 # also what every test stage needs, the other targets' toolchains,
 # emulators and libraries among them.
 set -euo pipefail
 mode=${1:-tests}
-packages=(cmake ninja-build g++)
+packages=(cmake ninja-build g++ nlohmann-json3-dev)
 if [ "$mode" = tests ]; then
   packages+=(clang libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev libmpfr-dev libf2c2-dev faketime
-             util-linux procps libclang-rt-14-dev valgrind time dpkg-dev file man-db lintian clang-tidy clang-format nlohmann-json3-dev
+             util-linux procps libclang-rt-14-dev valgrind time dpkg-dev file man-db lintian clang-tidy clang-format
              g++-aarch64-linux-gnu g++-i686-linux-gnu g++-mingw-w64-x86-64-posix qemu-user wine64 m4 xz-utils
              libgmp-dev:arm64 libmpfr-dev:arm64 libf2c2-dev:arm64 libfaketime:arm64 libstdc++6:arm64
              libgmp-dev:i386 libmpfr-dev:i386 libf2c2-dev:i386 libfaketime:i386 libstdc++6:i386 libc6-dbg:i386)

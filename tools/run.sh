@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the program alone (a compiler, CMake and Ninja are all it needs)
+# Builds the program alone (a compiler, CMake, Ninja and the nlohmann-json
+# headers are all it needs)
 # and starts the benchmark in the current directory.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs every test, installing the Debian packages it needs when
 # they are missing: x86-64 in release and sanitizer builds, aarch64 under
-# qemu-user, i686, Windows x64 under wine, then a short run of each fuzz
-# target, the package, and clang-format and clang-tidy. Ends with one line:
-# how many stages passed and failed.
+# qemu-user, i686 (natively or under qemu-i386, as the host allows), Windows
+# x64 under wine64, then a short run of each fuzz target, the package with
+# lintian, and clang-format and clang-tidy. Ends with one line: how many
+# stages passed and failed.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"

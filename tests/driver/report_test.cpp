@@ -116,6 +116,11 @@ TEST(Report, NamesNeverBreakAFormat) {
   const driver::Report report = *driver::summarise(runs, "");
   const std::string shown = driver::displayable(name);
   EXPECT_EQ(shown, "a<b>&c\"d,e|f'g*h\\i\xEF\xBF\xBD\xEF\xBF\xBD(\xEF\xBF\xBD");
+  // Each malformed byte alone; a well-formed sequence whole; controls, C1 among them.
+  EXPECT_EQ(driver::displayable("\xC2"
+                                "A\xE2\x82\xAC\xC2\x85\xED\xA0\x80\xF0\x9F\x98\x80\t"),
+            "\xEF\xBF\xBD"
+            "A\xE2\x82\xAC\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD");
 
   const nlohmann::json json = nlohmann::json::parse(driver::render(report, driver::Format::kJson));
   // JSON escapes the control character instead.
