@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -136,20 +135,6 @@ TEST(FileUnit, FailedAppendLeavesTheFileAsItWas) {
   setrlimit(RLIMIT_FSIZE, &old_limit);
   runtime::close_all_units();
   EXPECT_EQ(dir.read("rec"), "MYBOX");
-}
-
-// Devices other than the null device, FIFOs and directories are never opened.
-TEST(FileUnit, OnlyRegularFilesAndTheNullDevice) {
-  const ScratchDir dir;
-  mkfifo((dir / "fifo").c_str(), 0644);
-  for (const std::string& name :
-       std::vector<std::string>{"/dev/full", "/dev/zero", (dir / "fifo").string(), dir.path().string()}) {
-    FileUnit unit;
-    EXPECT_FALSE(unit.open(name.c_str())) << name;
-  }
-  FileUnit null_device;
-  EXPECT_TRUE(null_device.open("/dev/null"));
-  runtime::close_all_units();
 }
 
 }  // namespace
