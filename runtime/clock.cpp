@@ -10,12 +10,10 @@ namespace runtime {
 
 ClockReading read_clocks() {
   const std::time_t calendar = std::time(nullptr);
-  return {calendar, std::chrono::steady_clock::now()};
+  return {calendar, os::monotonic_seconds()};
 }
 
-double elapsed_seconds(const ClockReading& start, const ClockReading& end) {
-  return std::chrono::duration<double>(end.monotonic - start.monotonic).count();
-}
+double elapsed_seconds(const ClockReading& start, const ClockReading& end) { return end.monotonic - start.monotonic; }
 
 float whole_seconds(const ClockReading& start, const ClockReading& end) {
   const double calendar = static_cast<double>(end.calendar) - static_cast<double>(start.calendar);

@@ -1,7 +1,6 @@
 #pragma once
 // Clock services: the local time of day, and the duration of an interval in
 // whole seconds that a clock set during it cannot falsify.
-#include <chrono>
 #include <ctime>
 #include <string>
 
@@ -11,7 +10,7 @@ namespace runtime {
 // order, so that an interval's two readings of each clock alternate alike.
 struct ClockReading {
   std::time_t calendar;
-  std::chrono::steady_clock::time_point monotonic;
+  double monotonic;  // seconds
 };
 ClockReading read_clocks();
 

@@ -75,6 +75,10 @@ void close_file(File file);
 void block_interrupts();
 void unblock_interrupts();
 
+// The monotonic clock in seconds from an arbitrary start: never set, never
+// stepped.
+double monotonic_seconds();
+
 // What the machine is, for a run log; what cannot be found is empty.
 struct SystemFacts {
   std::optional<std::string> cpu;  // the processor's model name

@@ -185,6 +185,12 @@ std::optional<std::string> cpu_name() {
 
 }  // namespace
 
+double monotonic_seconds() {
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
 SystemFacts system_facts() {
   SystemFacts facts;
   facts.cpu = cpu_name();

@@ -154,6 +154,13 @@ void close_file(File file) { CloseHandle(handle_of(file)); }
 void block_interrupts() { AcquireSRWLockExclusive(&interrupts_lock); }
 void unblock_interrupts() { ReleaseSRWLockExclusive(&interrupts_lock); }
 
+double monotonic_seconds() {
+  LARGE_INTEGER count{}, frequency{};
+  QueryPerformanceCounter(&count);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
 SystemFacts system_facts() {
   SystemFacts facts;
   char name[256] = {};
