@@ -82,3 +82,12 @@ add_custom_target(debian_files ALL DEPENDS ${compressed})
 install(FILES ${CMAKE_BINARY_DIR}/debian/pibench.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_BINARY_DIR}/debian/changelog.gz ${CMAKE_BINARY_DIR}/debian/copyright
   DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# The riscv64 package's program is static on purpose: Debian 12 has no
+# riscv64 libraries for dpkg-shlibdeps to depend on.
+if(PIBENCH_STATIC)
+  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/debian/lintian-overrides CONTENT
+    "pibench: statically-linked-binary [usr/bin/pibench]\n")
+  install(FILES ${CMAKE_BINARY_DIR}/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
+    RENAME pibench)
+endif()

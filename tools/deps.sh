@@ -9,8 +9,10 @@ packages=(cmake ninja-build g++ nlohmann-json3-dev)
 if [ "$mode" = tests ]; then
   packages+=(clang libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev libmpfr-dev libf2c2-dev faketime
              util-linux procps libclang-rt-14-dev valgrind time dpkg-dev file man-db lintian clang-tidy clang-format
-             g++-aarch64-linux-gnu g++-i686-linux-gnu g++-mingw-w64-x86-64-posix qemu-user wine64 m4 xz-utils
+             g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-i686-linux-gnu g++-riscv64-linux-gnu
+             g++-mingw-w64-x86-64-posix qemu-user wine64 m4 xz-utils
              libgmp-dev:arm64 libmpfr-dev:arm64 libf2c2-dev:arm64 libfaketime:arm64 libstdc++6:arm64
+             libgmp-dev:armhf libmpfr-dev:armhf libf2c2-dev:armhf libfaketime:armhf libstdc++6:armhf
              libgmp-dev:i386 libmpfr-dev:i386 libf2c2-dev:i386 libfaketime:i386 libstdc++6:i386 libc6-dbg:i386)
 fi
 sudo=""
@@ -21,7 +23,7 @@ for p in "${packages[@]}"; do
 done
 if ((${#missing[@]})); then
   if [ "$mode" = tests ]; then
-    for arch in arm64 i386; do
+    for arch in arm64 armhf i386; do
       dpkg --print-foreign-architectures | grep -qx "$arch" || $sudo dpkg --add-architecture "$arch"
     done
   fi
@@ -33,7 +35,7 @@ if ((${#missing[@]})); then
   # version they all have.
   pinned=()
   for _ in 1 2 3 4; do
-    problems=$(apt-get install -s "${missing[@]}" "${pinned[@]}" 2>&1 |
+    problems=$({ apt-get install -s "${missing[@]}" "${pinned[@]}" 2>&1 || true; } |
       sed -n 's/.*Depends: \([a-z0-9.+-]*\):[a-z0-9]* .*but it is not.*/\1/p' | sort -u)
     [ -n "$problems" ] || break
     for lib in $problems; do
@@ -46,5 +48,5 @@ if ((${#missing[@]})); then
   install "${missing[@]}" "${pinned[@]}"
 fi
 if [ "$mode" = tests ]; then
-  bash "$(dirname "$0")/mingw-deps.sh"
+  bash "$(dirname "$0")/cross-deps.sh"
 fi

@@ -1,28 +1,57 @@
 #!/usr/bin/env bash
-# Builds the Debian package from the release build, holds it to lintian,
-# unpacks it into a scratch root, checks the installed man page and
-# --version, and runs the end-to-end tests of a run's bytes on the
-# installed program.
+# Tries every release artefact in dist/ (tools/dist.sh makes them): each
+# Debian package is held to lintian, unpacked into a scratch root, its
+# --version must name its target, and the end-to-end tests of a run's bytes
+# run on the unpacked program, under its emulator where the host cannot
+# run it; the Windows ZIP the same under wine.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build="$top/build"
+tests="$top/build/tests/pibench_tests"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+cd "$top/dist"
+sha256sum --quiet -c SHA256SUMS
 
-(cd "$build" && cpack -G DEB -B "$scratch/package" >"$scratch/cpack.log" 2>&1) || { cat "$scratch/cpack.log"; exit 1; }
-deb=$(ls "$scratch"/package/*.deb)
-echo "$(basename "$deb"): $(dpkg-deb -f "$deb" Depends)"
-dpkg -x "$deb" "$scratch/root"
-program="$scratch/root/usr/bin/pibench"
-lintian --allow-root --fail-on error,warning "$deb"
-for f in usr/share/man/man1/pibench.1.gz usr/share/doc/pibench/copyright usr/share/doc/pibench/changelog.gz; do
-  [ -f "$scratch/root/$f" ] || { echo "not installed: $f"; exit 1; }
+# try PROGRAM TARGET FILTER EMULATOR...: --version, then the tests.
+try() {
+  local program=$1 target=$2 filter=$3
+  shift 3
+  "$@" "$program" --version | grep -qx "target: $target" || { echo "$program: not built for $target"; return 1; }
+  PIBENCH_PROGRAM="$program" PIBENCH_EMULATOR="$*" "$tests" --gtest_brief=1 --gtest_filter="$filter" | tail -1
+}
+bytes='Pibench.RunOnTheRealClock:Pibench.CommandLine'
+for deb in *.deb; do
+  arch=$(dpkg-deb -f "$deb" Architecture)
+  echo "$deb: Depends: $(dpkg-deb -f "$deb" Depends)"
+  lintian --allow-root --fail-on error,warning "$deb"
+  root="$scratch/$arch"
+  dpkg -x "$deb" "$root"
+  for f in usr/bin/pibench usr/share/man/man1/pibench.1.gz usr/share/doc/pibench/copyright \
+           usr/share/doc/pibench/changelog.gz; do
+    [ -f "$root/$f" ] || { echo "$deb: not installed: $f"; exit 1; }
+  done
+  program="$root/usr/bin/pibench"
+  case $arch in
+    amd64)
+      warnings=$(man --warnings -l "$root/usr/share/man/man1/pibench.1.gz" 2>&1 >/dev/null)
+      [ -z "$warnings" ] || { echo "man page warnings: $warnings"; exit 1; }
+      try "$program" "x86_64 Linux" "$bytes:Pibench.TypicalRunOf1000Digits:Pibench.SmallestRunsAndAFigureInExponentForm" ;;
+    arm64) try "$program" "aarch64 Linux" "$bytes" qemu-aarch64 ;;
+    armhf) try "$program" "armv7l Linux" "$bytes" qemu-arm ;;
+    riscv64) try "$program" "riscv64 Linux" "$bytes" qemu-riscv64 ;;
+    i386)
+      if "$program" --version >/dev/null 2>&1; then
+        try "$program" "i686 Linux" "$bytes"
+      else
+        try "$program" "i686 Linux" "$bytes" qemu-i386
+      fi ;;
+    *) echo "$deb: no try for $arch"; exit 1 ;;
+  esac
 done
-warnings=$(man --warnings -l "$scratch/root/usr/share/man/man1/pibench.1.gz" 2>&1 >/dev/null)
-[ -z "$warnings" ] || { echo "man page warnings: $warnings"; exit 1; }
-"$program" --version
-
-# The installed program held to the end-to-end tests' expected bytes.
-PIBENCH_PROGRAM="$program" "$build/tests/pibench_tests" --gtest_brief=1 \
-  --gtest_filter='Pibench.TypicalRunOf1000Digits:Pibench.SmallestRunsAndAFigureInExponentForm:Pibench.CommandLine'
-echo "installed program: every byte as expected"
+zip=$(ls pibench-*-win64.zip)
+echo "$zip"
+cmake -E chdir "$scratch" cmake -E tar xf "$top/dist/$zip"
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+WINEPREFIX="$top/build-windows/wine" WINEDEBUG=-all try "$(ls "$scratch"/pibench-*-win64/bin/pibench.exe)" \
+  "AMD64 Windows" "$bytes" "$wine"
+echo "every package: as expected"

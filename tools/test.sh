@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs every test, installing the Debian packages it needs when
-# they are missing: x86-64 in release and sanitizer builds, aarch64 under
-# qemu-user, i686 (natively or under qemu-i386, as the host allows), Windows
-# x64 under wine64, then a short run of each fuzz target, the package with
-# lintian, and clang-format and clang-tidy. Ends with one line: how many
+# they are missing: x86-64 in release and sanitizer builds, aarch64, armhf
+# and riscv64 under qemu-user, i686 (natively or under qemu-i386, as the
+# host allows), Windows x64 under wine64, then every release artefact made
+# and tried (tools/dist.sh, tools/package-test.sh), a short run of each fuzz
+# target, and clang-format and clang-tidy. Ends with one line: how many
 # stages passed and failed.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,20 +23,19 @@ stage() {
     failed+=("$name")
   fi
 }
-preset() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" && ctest --preset "$1" -j2; }
-# The Windows build, its tests, and its ZIP with pibench.exe in it.
-windows() {
-  preset windows && (cd build-windows && cpack -G ZIP -B package >/dev/null) &&
-    cmake -E tar tf build-windows/package/pibench-*-win64.zip | grep -q '/bin/pibench.exe$'
-}
+# preset NAME [CMAKE OPTION...]
+preset() { cmake --preset "$1" "${@:2}" >/dev/null && cmake --build --preset "$1" && ctest --preset "$1" -j2; }
 
 stage x86-64 preset release
 stage x86-64-sanitizers preset asan-ubsan
 # The cross builds' end-to-end tests run with the x86-64 build's test binary.
 stage aarch64 preset aarch64
-stage i686 preset i686
-stage windows windows
-stage package bash tools/package-test.sh
+stage armhf preset armhf
+stage riscv64 preset riscv64
+# PIBENCH_FORCE_EMULATOR=ON runs the i686 programs under qemu-i386 here too.
+stage i686 preset i686 -DPIBENCH_FORCE_EMULATOR="${PIBENCH_FORCE_EMULATOR:-OFF}"
+stage windows preset windows
+stage package bash -c 'bash tools/dist.sh && bash tools/package-test.sh'
 stage lint bash tools/lint.sh
 stage fuzz bash tools/fuzz.sh 20
 
