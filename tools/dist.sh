@@ -7,6 +7,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
+bash tools/deps.sh tests  # the cross compilers and the targets' libraries
 rm -rf dist
 mkdir dist
 for preset in release aarch64 armhf i686 riscv64 windows; do
