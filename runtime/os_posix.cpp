@@ -89,10 +89,11 @@ void write_standard_error(std::string_view bytes) { (void)write_all(2, bytes); }
 
 long read_standard_input(char* buffer, std::size_t size) { return read_some(0, buffer, size); }
 
+// Creating and opening are one step, so that a file another run creates
+// meanwhile is never taken for one that may only be read.
 File open_file(const char* name) {
-  int fd = open_once(name, O_RDWR);
+  int fd = open_once(name, O_RDWR | O_CREAT);
   if (fd < 0) fd = open_once(name, O_RDONLY);
-  if (fd < 0) fd = open_once(name, O_RDWR | O_CREAT);
   return fd < 0 ? kNoFile : fd;
 }
 

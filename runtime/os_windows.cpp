@@ -88,10 +88,11 @@ long read_standard_input(char* buffer, std::size_t size) {
   return count;
 }
 
+// Creating and opening are one step, so that a file another run creates
+// meanwhile is never taken for one that may only be read.
 File open_file(const char* name) {
-  HANDLE handle = open_once(name, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+  HANDLE handle = open_once(name, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
   if (handle == INVALID_HANDLE_VALUE) handle = open_once(name, GENERIC_READ, OPEN_EXISTING);
-  if (handle == INVALID_HANDLE_VALUE) handle = open_once(name, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
   return handle == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<File>(handle);
 }
 

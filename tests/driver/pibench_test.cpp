@@ -870,10 +870,6 @@ TEST(Pibench, LargeRecordFiles) {
 // Runs that end at the same moment: every added line whole, none lost.
 TEST(Pibench, SimultaneousRunsAppendWholeLines) {
   NEEDS_FAKE_CLOCK();
-  if (!target().emulator.empty() && target().emulator[0] == "qemu-arm") {
-    GTEST_SKIP() << "qemu-arm: libfaketime there now and then closes the descriptor of PI.Tst of one of 16 runs "
-                    "starting at once (EBADF at its first write)";
-  }
   const ScratchDir dir;
   dir.write("Tarnoval.Dat", "MYBOX\n");
   constexpr int kRuns = 16;
