@@ -112,8 +112,8 @@ std::span<const std::int32_t> groups_of(const mp::DigitStorage& v, const Sizes& 
 
 // Opens the result files, times the computation of pi and writes the two
 // arctangents, pi, the size and the times.
-void compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::FileUnit& out_file, PiFault fault,
-                RunFacts& facts) {
+void compute_pi(runtime::FileUnit& test_file, runtime::FileUnit& out_file, PiFault fault, RunFacts& facts) {
+  const Sizes& sizes = facts.sizes;
   if (!test_file.open("PI.Tst")) {
     console_line("Error opening Pi.Tst");
     runtime::stop(1000);
@@ -142,8 +142,8 @@ void compute_pi(const Sizes& sizes, runtime::FileUnit& test_file, runtime::FileU
 
 // Stop 904 when the printed pi is not pi: a faulty machine or build must not
 // record a figure.
-void check_result(const Sizes& sizes, RunFacts& facts) {
-  facts.wrong_from = mp::first_wrong_decimal(arctan5, sizes.vector_length);
+void check_result(RunFacts& facts) {
+  facts.wrong_from = mp::first_wrong_decimal(arctan5, facts.sizes.vector_length);
   if (facts.wrong_from == 0) return;
   runtime::console_write(ListRecord().text("The result is wrong from decimal").integer(facts.wrong_from).str());
   end_run(facts, 904);
@@ -156,10 +156,10 @@ void check_result(const Sizes& sizes, RunFacts& facts) {
 
 // Turns a duration of more than a second into the benchmark figure and adds
 // it, after the identifier on the last line, to the record file.
-[[noreturn]] void record_benchmark(const Sizes& sizes, RunFacts& facts) {
+[[noreturn]] void record_benchmark(RunFacts& facts) {
   const float duration = facts.duration;
   if (!(duration > 1.0f)) end_run(facts, 0);
-  const long double digits = static_cast<float>(sizes.accepted_digits);
+  const long double digits = static_cast<float>(facts.sizes.accepted_digits);
   const auto benchmark_figure = static_cast<float>(static_cast<long double>(0.0006f) * digits * digits / duration);
 
   runtime::FileUnit record_file;
@@ -218,15 +218,13 @@ TimedInterval timed_computation(const Sizes& sizes, runtime::FileUnit& out_file)
 void run_benchmark(PiFault fault, RunEnd at_end) {
   run_end = at_end;
   const std::int32_t digits_per_element = set_up();
-  const Sizes sizes = hold_dialogue(digits_per_element);
+  RunFacts facts;
+  facts.sizes = hold_dialogue(digits_per_element);
   runtime::FileUnit test_file;
   runtime::FileUnit out_file;
-  RunFacts facts;
-  facts.accepted_digits = sizes.accepted_digits;
-  facts.vector_length = sizes.vector_length;
-  compute_pi(sizes, test_file, out_file, fault, facts);
-  check_result(sizes, facts);
-  record_benchmark(sizes, facts);
+  compute_pi(test_file, out_file, fault, facts);
+  check_result(facts);
+  record_benchmark(facts);
 }
 
 }  // namespace driver

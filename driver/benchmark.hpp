@@ -25,8 +25,7 @@ struct TimedInterval {
 
 // What a run that reached the end of its timed computation did.
 struct RunFacts {
-  std::int32_t accepted_digits = 0;
-  std::int32_t vector_length = 0;
+  Sizes sizes{};
   TimedInterval interval;
   float duration = 0;           // whole seconds, as PI.Tst shows it
   std::int32_t wrong_from = 0;  // the first wrong decimal; 0 for a correct result

@@ -81,10 +81,8 @@ std::string text_report(const Report& r) {
         "machine differ by up to a fifth at 5 s: compare the medians.\n";
   }
   if (any_precise) out += "Figures from run logs are precise: timed to the microsecond.\n";
-  const auto digit_count = [](const MachineSummary& m) { return m.digits; };
-  if (!r.machines.empty() && std::any_of(r.machines.begin(), r.machines.end(), [&](const MachineSummary& m) {
-        return digit_count(m) != digit_count(r.machines.front());
-      })) {
+  if (std::any_of(r.machines.begin(), r.machines.end(),
+                  [&](const MachineSummary& m) { return m.digits != r.machines.front().digits; })) {
     out += "Warning: the rows differ in digit count; only figures of the same count compare.\n";
   }
   if (r.skipped_lines > 0) out += skipped_text(r.skipped_lines) + ".\n";

@@ -43,7 +43,7 @@ void open_run_log(const char* name) {
 std::string log_line(const RunFacts& facts, int stop_code) {
   const runtime::os::SystemFacts system = runtime::os::system_facts();
   const double elapsed = std::round(runtime::elapsed_seconds(facts.interval.start, facts.interval.end) * 1e6) / 1e6;
-  const double digits = facts.accepted_digits;
+  const double digits = facts.sizes.accepted_digits;
   const bool recorded = !facts.identifier.empty();
   std::string identifier = facts.identifier;
   identifier.erase(identifier.find_last_not_of(' ') + 1);
@@ -53,8 +53,8 @@ std::string log_line(const RunFacts& facts, int stop_code) {
        {{"compiler", build_info::kCompiler}, {"target", build_info::kTarget}, {"type", build_info::kBuildType}}},
       {"start", runtime::local_time_iso8601(facts.interval.start.calendar)},
       {"identifier", recorded ? Json(identifier) : Json(nullptr)},
-      {"digits", facts.accepted_digits},
-      {"vector_length", facts.vector_length},
+      {"digits", facts.sizes.accepted_digits},
+      {"vector_length", facts.sizes.vector_length},
       {"seconds", static_cast<long long>(facts.duration)},
       {"figure", recorded ? Json(as_recorded(facts.figure)) : Json(nullptr)},
       {"elapsed", elapsed},
