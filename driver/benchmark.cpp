@@ -47,16 +47,6 @@ class ConsoleLines : public mp::Console {
 
 void console_line(std::string_view text) { runtime::console_write(ListRecord().text(text).str()); }
 
-RunEnd run_end = nullptr;
-
-// Every run that reached the end of the timed computation ends here: with
-// the normal stop (code 0) or a stop with a code.
-[[noreturn]] void end_run(const RunFacts& facts, int code) {
-  if (run_end != nullptr) run_end(facts, code);
-  if (code == 0) runtime::stop();
-  runtime::stop(code);
-}
-
 // Banner, prompt and answer until a digit count is accepted; stop 901 at
 // the end of input or an unreadable answer.
 Sizes hold_dialogue(std::int32_t digits_per_element) {
@@ -110,78 +100,121 @@ std::span<const std::int32_t> groups_of(const mp::DigitStorage& v, const Sizes& 
   return std::span<const std::int32_t>(v.data(), static_cast<std::size_t>(sizes.group_count));
 }
 
-// Opens the result files, times the computation of pi and writes the two
-// arctangents, pi, the size and the times.
-void compute_pi(runtime::FileUnit& test_file, runtime::FileUnit& out_file, PiFault fault, RunFacts& facts) {
-  const Sizes& sizes = facts.sizes;
-  if (!test_file.open("PI.Tst")) {
-    console_line("Error opening Pi.Tst");
-    runtime::stop(1000);
+// One run from the accepted answer on: the result files, the timed
+// computation, the check of the result and the record file. Every run that
+// reached the end of the timed computation ends in end_run().
+class Run {
+ public:
+  Run(const Sizes& sizes, RunEnd* at_end, PiFault fault) : at_end_(at_end), fault_(fault) { facts_.sizes = sizes; }
+
+  [[noreturn]] void go() {
+    compute_pi();
+    check_result();
+    record_benchmark();
   }
-  if (!out_file.open("PI.OUT")) {
-    console_line("Error opening Pi.Out");
-    runtime::stop(1001);
+
+ private:
+  [[noreturn]] void end_run(int code) {
+    if (at_end_ != nullptr) at_end_->run_ended(facts_, code);
+    if (code == 0) runtime::stop();
+    runtime::stop(code);
   }
-  char start_text[8];
-  char end_text[8];
 
-  runtime::time_of_day_text(start_text, 8);
-  to_console_and_file(" Speed test data: dimension is " + runtime::field_i(sizes.vector_length, 5) + "\n", test_file);
-  to_console_and_file(time_record("Start time", start_text), test_file);
-  console_line("Calculating arctg(1/5).");
-  facts.interval = timed_computation(sizes, out_file);
-  facts.duration = runtime::whole_seconds(facts.interval.start, facts.interval.end);
-  if (fault != nullptr) fault(arctan5);
-
-  runtime::time_of_day_text(end_text, 8);
-  to_console_and_file(time_record("End time  ", end_text), test_file);
-  to_console_and_file(ListRecord().text("Duration is").real(facts.duration).text(" sec").str(), test_file);
-  runtime::group_records(block, " Pi = 3.", 9, groups_of(arctan5, sizes));
-  to_file(block, out_file);
-}
-
-// Stop 904 when the printed pi is not pi: a faulty machine or build must not
-// record a figure.
-void check_result(RunFacts& facts) {
-  facts.wrong_from = mp::first_wrong_decimal(arctan5, facts.sizes.vector_length);
-  if (facts.wrong_from == 0) return;
-  runtime::console_write(ListRecord().text("The result is wrong from decimal").integer(facts.wrong_from).str());
-  end_run(facts, 904);
-}
-
-[[noreturn]] void record_file_error(const RunFacts& facts) {
-  console_line("Error reading/writing benchmark file.");
-  end_run(facts, 912);
-}
-
-// Turns a duration of more than a second into the benchmark figure and adds
-// it, after the identifier on the last line, to the record file.
-[[noreturn]] void record_benchmark(RunFacts& facts) {
-  const float duration = facts.duration;
-  if (!(duration > 1.0f)) end_run(facts, 0);
-  const long double digits = static_cast<float>(facts.sizes.accepted_digits);
-  const auto benchmark_figure = static_cast<float>(static_cast<long double>(0.0006f) * digits * digits / duration);
-
-  runtime::FileUnit record_file;
-  if (!record_file.open("Tarnoval.Dat")) {
-    console_line("Error opening Tarnoval.Dat");
-    end_run(facts, 1002);
-  }
-  record_file.lock_exclusive();
-  runtime::FileUnit::Record50 last_line;
-  if (!runtime::read_identifier(record_file, last_line)) record_file_error(facts);
-  const std::string_view identifier(last_line.data(), last_line.size());
-  runtime::console_write(ListRecord().text(identifier).real(benchmark_figure).str());
-  {
-    const runtime::InterruptsHeld held;
-    if (!record_file.append_line(std::string(identifier) + " " + runtime::field_g(benchmark_figure, 15, 7))) {
-      record_file_error(facts);
+  // After the timed interval a write error ends the run as a run that
+  // reached its end.
+  void to_file_after(std::string_view records, runtime::FileUnit& file) {
+    if (!file.write(records)) {
+      console_line("Write error.");
+      end_run(903);
     }
   }
-  facts.identifier = identifier;
-  facts.figure = benchmark_figure;
-  end_run(facts, 0);
-}
+
+  void to_console_and_file_after(std::string_view record, runtime::FileUnit& file) {
+    runtime::console_write(record);
+    to_file_after(record, file);
+  }
+
+  // Opens the result files, times the computation of pi and writes the two
+  // arctangents, pi, the size and the times.
+  void compute_pi() {
+    const Sizes& sizes = facts_.sizes;
+    if (!test_file_.open("PI.Tst")) {
+      console_line("Error opening Pi.Tst");
+      runtime::stop(1000);
+    }
+    if (!out_file_.open("PI.OUT")) {
+      console_line("Error opening Pi.Out");
+      runtime::stop(1001);
+    }
+    char start_text[8];
+    char end_text[8];
+
+    runtime::time_of_day_text(start_text, 8);
+    to_console_and_file(" Speed test data: dimension is " + runtime::field_i(sizes.vector_length, 5) + "\n",
+                        test_file_);
+    to_console_and_file(time_record("Start time", start_text), test_file_);
+    console_line("Calculating arctg(1/5).");
+    facts_.interval = timed_computation(sizes, out_file_);
+    facts_.duration = runtime::whole_seconds(facts_.interval.start, facts_.interval.end);
+    if (fault_ != nullptr) fault_(arctan5);
+
+    runtime::time_of_day_text(end_text, 8);
+    to_console_and_file_after(time_record("End time  ", end_text), test_file_);
+    to_console_and_file_after(ListRecord().text("Duration is").real(facts_.duration).text(" sec").str(), test_file_);
+    runtime::group_records(block, " Pi = 3.", 9, groups_of(arctan5, sizes));
+    to_file_after(block, out_file_);
+  }
+
+  // Stop 904 when the printed pi is not pi: a faulty machine or build must
+  // not record a figure.
+  void check_result() {
+    facts_.wrong_from = mp::first_wrong_decimal(arctan5, facts_.sizes.vector_length);
+    if (facts_.wrong_from == 0) return;
+    runtime::console_write(ListRecord().text("The result is wrong from decimal").integer(facts_.wrong_from).str());
+    end_run(904);
+  }
+
+  [[noreturn]] void record_file_error() {
+    console_line("Error reading/writing benchmark file.");
+    end_run(912);
+  }
+
+  // Turns a duration of more than a second into the benchmark figure and
+  // adds it, after the identifier on the last line, to the record file. The
+  // record file's lock is given back before the run's end is told.
+  [[noreturn]] void record_benchmark() {
+    const float duration = facts_.duration;
+    if (!(duration > 1.0f)) end_run(0);
+    const long double digits = static_cast<float>(facts_.sizes.accepted_digits);
+    const auto benchmark_figure = static_cast<float>(static_cast<long double>(0.0006f) * digits * digits / duration);
+
+    runtime::FileUnit record_file;
+    if (!record_file.open("Tarnoval.Dat")) {
+      console_line("Error opening Tarnoval.Dat");
+      end_run(1002);
+    }
+    record_file.lock_exclusive();
+    runtime::FileUnit::Record50 last_line;
+    if (!runtime::read_identifier(record_file, last_line)) record_file_error();
+    const std::string_view identifier(last_line.data(), last_line.size());
+    runtime::console_write(ListRecord().text(identifier).real(benchmark_figure).str());
+    {
+      const runtime::InterruptsHeld held;
+      if (!record_file.append_line(std::string(identifier) + " " + runtime::field_g(benchmark_figure, 15, 7))) {
+        record_file_error();
+      }
+    }
+    record_file.close();
+    facts_.identifier = identifier;
+    facts_.figure = benchmark_figure;
+    end_run(0);
+  }
+
+  RunFacts facts_;
+  RunEnd* at_end_;
+  PiFault fault_;
+  runtime::FileUnit test_file_, out_file_;
+};
 
 }  // namespace
 
@@ -215,16 +248,10 @@ TimedInterval timed_computation(const Sizes& sizes, runtime::FileUnit& out_file)
   return interval;
 }
 
-void run_benchmark(PiFault fault, RunEnd at_end) {
-  run_end = at_end;
+void run_benchmark(RunEnd* at_end, PiFault fault) {
   const std::int32_t digits_per_element = set_up();
-  RunFacts facts;
-  facts.sizes = hold_dialogue(digits_per_element);
-  runtime::FileUnit test_file;
-  runtime::FileUnit out_file;
-  compute_pi(test_file, out_file, fault, facts);
-  check_result(facts);
-  record_benchmark(facts);
+  Run run(hold_dialogue(digits_per_element), at_end, fault);
+  run.go();
 }
 
 }  // namespace driver

@@ -33,9 +33,15 @@ struct RunFacts {
   float figure = 0;             // as recorded; 0 when nothing was
 };
 
-// Called as such a run ends, before its stop: with code 0 for the normal
-// end, or the stop code.
-using RunEnd = void (*)(const RunFacts& facts, int code);
+// Told as such a run ends, before its stop: with code 0 for the normal
+// end, or the stop code. The run log is one.
+class RunEnd {
+ public:
+  virtual void run_ended(const RunFacts& facts, int code) = 0;
+
+ protected:
+  ~RunEnd() = default;
+};
 
 // The radix and its root in common storage, and room for PI.OUT's blocks;
 // returns the digits per element.
@@ -47,6 +53,6 @@ TimedInterval timed_computation(const Sizes& sizes, runtime::FileUnit& out_file)
 
 // The whole benchmark run: dialogue, computation, result files, the check
 // of the result, record file. Never returns: every run ends in a stop.
-[[noreturn]] void run_benchmark(PiFault fault = nullptr, RunEnd at_end = nullptr);
+[[noreturn]] void run_benchmark(RunEnd* at_end = nullptr, PiFault fault = nullptr);
 
 }  // namespace driver

@@ -7,9 +7,10 @@
 #include "driver/build_info.hpp"
 #include "runtime/clock.hpp"
 #include "runtime/format.hpp"
+#include "runtime/log_keys.hpp"
 #include "runtime/os.hpp"
-#include "runtime/record_file.hpp"
 #include "runtime/stop.hpp"
+#include "runtime/text.hpp"
 #include "runtime/unit.hpp"
 
 namespace driver {
@@ -17,9 +18,7 @@ namespace driver {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-runtime::FileUnit* log_file = nullptr;
-std::string log_name;
+namespace key = runtime::log_key;
 
 template <typename T>
 Json or_null(const std::optional<T>& value) {
@@ -31,13 +30,24 @@ double as_recorded(float figure) { return std::stod(runtime::field_g(figure, 15,
 
 }  // namespace
 
-void open_run_log(const char* name) {
-  static runtime::FileUnit file;
-  if (!file.open_for_writing(name)) {
-    runtime::exit_with_error("pibench: cannot open the run log '" + displayable(name) + "' for writing");
+RunLog::RunLog(const char* name) : name_(name) {
+  // Checked before the log is opened, so that a refused log is not created,
+  // and after, for a name that only then leads to the same file.
+  const auto refuse_another_role = [&] {
+    const std::optional<runtime::os::FileId> log = runtime::os::file_id_of(name);
+    if (log && log->null_device) return;
+    for (const char* other : {"Tarnoval.Dat", "PI.OUT", "PI.Tst"}) {
+      if (runtime::same_file(name, other)) {
+        runtime::exit_with_error("pibench: the run log '" + runtime::displayable(name) + "' is " + other +
+                                 ": give the log a file of its own");
+      }
+    }
+  };
+  refuse_another_role();
+  if (!file_.open_for_writing(name)) {
+    runtime::exit_with_error("pibench: cannot open the run log '" + runtime::displayable(name) + "' for writing");
   }
-  log_file = &file;
-  log_name = name;
+  refuse_another_role();
 }
 
 std::string log_line(const RunFacts& facts, int stop_code) {
@@ -48,69 +58,45 @@ std::string log_line(const RunFacts& facts, int stop_code) {
   std::string identifier = facts.identifier;
   identifier.erase(identifier.find_last_not_of(' ') + 1);
   const Json line = {
-      {"pibench", build_info::kVersion},
-      {"build",
-       {{"compiler", build_info::kCompiler}, {"target", build_info::kTarget}, {"type", build_info::kBuildType}}},
-      {"start", runtime::local_time_iso8601(facts.interval.start.calendar)},
-      {"identifier", recorded ? Json(identifier) : Json(nullptr)},
-      {"digits", facts.sizes.accepted_digits},
-      {"vector_length", facts.sizes.vector_length},
-      {"seconds", static_cast<long long>(facts.duration)},
-      {"figure", recorded ? Json(as_recorded(facts.figure)) : Json(nullptr)},
-      {"elapsed", elapsed},
-      {"precise_figure", elapsed > 0 ? Json(0.0006 * digits * digits / elapsed) : Json(nullptr)},
-      {"result", facts.wrong_from == 0 ? "correct" : "wrong"},
-      {"wrong_from", facts.wrong_from == 0 ? Json(nullptr) : Json(facts.wrong_from)},
-      {"stop", stop_code == 0 ? Json(nullptr) : Json(stop_code)},
-      {"system",
-       {{"cpu", or_null(system.cpu)},
-        {"logical_cpus", or_null(system.logical_cpus)},
-        {"os", or_null(system.os)},
-        {"kernel", or_null(system.kernel)},
-        {"governor", or_null(system.governor)}}},
+      {key::kVersion, build_info::kVersion},
+      {key::kBuild,
+       {{key::kCompiler, build_info::kCompiler},
+        {key::kTarget, build_info::kTarget},
+        {key::kType, build_info::kBuildType}}},
+      {key::kStart, runtime::local_time_iso8601(facts.interval.start.calendar)},
+      {key::kIdentifier, recorded ? Json(identifier) : Json(nullptr)},
+      {key::kDigits, facts.sizes.accepted_digits},
+      {key::kVectorLength, facts.sizes.vector_length},
+      {key::kSeconds, static_cast<long long>(facts.duration)},
+      {key::kFigure, recorded ? Json(as_recorded(facts.figure)) : Json(nullptr)},
+      {key::kElapsed, elapsed},
+      {key::kPreciseFigure, elapsed > 0 ? Json(0.0006 * digits * digits / elapsed) : Json(nullptr)},
+      {key::kResult, facts.wrong_from == 0 ? key::kCorrect : key::kWrong},
+      {key::kWrongFrom, facts.wrong_from == 0 ? Json(nullptr) : Json(facts.wrong_from)},
+      {key::kStop, stop_code == 0 ? Json(nullptr) : Json(stop_code)},
+      {key::kSystem,
+       {{key::kCpu, or_null(system.cpu)},
+        {key::kLogicalCpus, or_null(system.logical_cpus)},
+        {key::kOs, or_null(system.os)},
+        {key::kKernel, or_null(system.kernel)},
+        {key::kGovernor, or_null(system.governor)}}},
   };
   return line.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-void log_run(const RunFacts& facts, int stop_code) {
-  if (log_file == nullptr) return;
-  const std::string line = log_line(facts, stop_code);
-  log_file->lock_exclusive();
-  runtime::FileUnit::Record50 ignored;
-  bool written = runtime::read_identifier(*log_file, ignored);  // to the end, to see its last line end
-  if (written) {
+void RunLog::run_ended(const RunFacts& facts, int code) {
+  const std::string line = log_line(facts, code);
+  file_.lock_exclusive();
+  bool written = false;
+  {
     const runtime::InterruptsHeld held;
-    written = log_file->append_line(line);
+    written = file_.append_line_at_end(line);
   }
+  file_.close();
   if (!written) {
-    runtime::error_write("pibench: cannot write the run log '" + displayable(log_name) + "'\n");
-    if (stop_code == 0) runtime::exit_with_status(1);
+    runtime::error_write("pibench: cannot write the run log '" + runtime::displayable(name_) + "'\n");
+    if (code == 0) runtime::exit_with_status(1);
   }
-}
-
-std::optional<Run> parse_log_run(std::string_view line) {
-  const Json run = Json::parse(line, nullptr, false);
-  if (!run.is_object()) return std::nullopt;
-  const auto string_at = [&](const Json& object, const char* key) -> std::optional<std::string> {
-    const auto it = object.find(key);
-    if (it == object.end() || !it->is_string()) return std::nullopt;
-    return it->get<std::string>();
-  };
-  // Only a correct run measured anything.
-  if (string_at(run, "result") != "correct") return std::nullopt;
-  const auto digits = run.find("digits");
-  const auto figure = run.find("precise_figure");
-  if (digits == run.end() || !digits->is_number_integer() || figure == run.end() || !figure->is_number() ||
-      !(figure->get<double>() > 0)) {
-    return std::nullopt;
-  }
-  std::optional<std::string> machine = string_at(run, "identifier");
-  if (!machine) {
-    const auto system = run.find("system");
-    if (system != run.end() && system->is_object()) machine = string_at(*system, "cpu");
-  }
-  if (!machine) return std::nullopt;
-  return Run{*machine, digits->get<int>(), figure->get<double>(), true};
 }
 
 }  // namespace driver

@@ -23,9 +23,9 @@ constexpr File kNoFile = -1;
 void start_process();
 
 // All of `bytes` to standard output or standard error, unaltered (no line
-// end is translated); failures are ignored.
-void write_standard_output(std::string_view bytes);
-void write_standard_error(std::string_view bytes);
+// end is translated); false when any of it could not be written.
+bool write_standard_output(std::string_view bytes);
+bool write_standard_error(std::string_view bytes);
 
 // Up to `size` bytes of standard input: the count read, 0 at the end of the
 // input (the console's end-of-input key included), -1 on an error.
@@ -37,8 +37,8 @@ long read_standard_input(char* buffer, std::size_t size);
 // a socket, another device). Never waits for another process or a reader.
 File open_file(const char* name);
 
-// Opens `name` for reading and writing, or creates it; never for reading
-// only. The same checks.
+// Opens `name` for reading and writing, or creates it; for writing only
+// when reading is refused; never for reading only. The same checks.
 File open_file_for_writing(const char* name);
 
 // Opens an existing `name` for reading only, with the same checks; never
@@ -61,11 +61,26 @@ bool drop_old_content(File file, std::size_t size);
 std::int64_t position(File file);
 std::int64_t seek_end(File file);
 
+// Moves to `offset` from the start; false on an error.
+bool seek(File file, std::int64_t offset);
+
+// What a file is, whatever name or link reaches it: two names of one file
+// have equal identities.
+struct FileId {
+  std::uint64_t device = 0, index = 0;
+  bool null_device = false;
+  bool operator==(const FileId&) const = default;
+};
+std::optional<FileId> file_id(File file);
+// The file `name` names now (links followed); nullopt when there is none.
+std::optional<FileId> file_id_of(const char* name);
+
 // Cuts the file at `size`; false on an error.
 bool truncate(File file, std::int64_t size);
 
 // Waits until no other process holds the lock, then holds it until the file
-// is closed.
+// is closed. The null device takes no lock, so that one process may use it
+// as two files.
 void lock_exclusive(File file);
 
 void close_file(File file);

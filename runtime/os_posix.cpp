@@ -84,8 +84,8 @@ void start_process() {
   ::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write instead
 }
 
-void write_standard_output(std::string_view bytes) { (void)write_all(1, bytes); }
-void write_standard_error(std::string_view bytes) { (void)write_all(2, bytes); }
+bool write_standard_output(std::string_view bytes) { return write_all(1, bytes); }
+bool write_standard_error(std::string_view bytes) { return write_all(2, bytes); }
 
 long read_standard_input(char* buffer, std::size_t size) { return read_some(0, buffer, size); }
 
@@ -98,7 +98,8 @@ File open_file(const char* name) {
 }
 
 File open_file_for_writing(const char* name) {
-  const int fd = open_once(name, O_RDWR | O_CREAT);
+  int fd = open_once(name, O_RDWR | O_CREAT);
+  if (fd < 0) fd = open_once(name, O_WRONLY | O_CREAT);
   return fd < 0 ? kNoFile : fd;
 }
 
@@ -132,6 +133,25 @@ bool drop_old_content(File file, std::size_t size) {
 
 std::int64_t position(File file) { return ::lseek(fd_of(file), 0, SEEK_CUR); }
 std::int64_t seek_end(File file) { return ::lseek(fd_of(file), 0, SEEK_END); }
+bool seek(File file, std::int64_t offset) { return ::lseek(fd_of(file), static_cast<off_t>(offset), SEEK_SET) >= 0; }
+
+namespace {
+FileId id_of(const struct stat& st) {
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), is_null_device(st)};
+}
+}  // namespace
+
+std::optional<FileId> file_id(File file) {
+  struct stat st {};
+  if (::fstat(fd_of(file), &st) != 0) return std::nullopt;
+  return id_of(st);
+}
+
+std::optional<FileId> file_id_of(const char* name) {
+  struct stat st {};
+  if (::stat(name, &st) != 0) return std::nullopt;
+  return id_of(st);
+}
 
 bool truncate(File file, std::int64_t size) {
   for (;;) {
@@ -141,6 +161,8 @@ bool truncate(File file, std::int64_t size) {
 }
 
 void lock_exclusive(File file) {
+  struct stat st {};
+  if (::fstat(fd_of(file), &st) == 0 && is_null_device(st)) return;
   while (::flock(fd_of(file), LOCK_EX) != 0 && errno == EINTR) {
   }
 }

@@ -76,8 +76,8 @@ void start_process() {
   SetConsoleCtrlHandler(on_console_event, TRUE);
 }
 
-void write_standard_output(std::string_view bytes) { (void)write_all(GetStdHandle(STD_OUTPUT_HANDLE), bytes); }
-void write_standard_error(std::string_view bytes) { (void)write_all(GetStdHandle(STD_ERROR_HANDLE), bytes); }
+bool write_standard_output(std::string_view bytes) { return write_all(GetStdHandle(STD_OUTPUT_HANDLE), bytes); }
+bool write_standard_error(std::string_view bytes) { return write_all(GetStdHandle(STD_ERROR_HANDLE), bytes); }
 
 long read_standard_input(char* buffer, std::size_t size) {
   const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
@@ -97,7 +97,8 @@ File open_file(const char* name) {
 }
 
 File open_file_for_writing(const char* name) {
-  const HANDLE handle = open_once(name, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
+  HANDLE handle = open_once(name, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
+  if (handle == INVALID_HANDLE_VALUE) handle = open_once(name, GENERIC_WRITE, OPEN_ALWAYS);
   return handle == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<File>(handle);
 }
 
@@ -134,6 +135,28 @@ std::int64_t position(File file) {
 std::int64_t seek_end(File file) {
   std::int64_t now = -1;
   return move_to(handle_of(file), 0, FILE_END, &now) ? now : -1;
+}
+
+bool seek(File file, std::int64_t offset) { return move_to(handle_of(file), offset, FILE_BEGIN); }
+
+namespace {
+std::optional<FileId> id_of(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileInformationByHandle(handle, &info) == 0) return std::nullopt;
+  return FileId{info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+                false};
+}
+}  // namespace
+
+std::optional<FileId> file_id(File file) { return id_of(handle_of(file)); }
+
+std::optional<FileId> file_id_of(const char* name) {
+  const HANDLE handle = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::optional<FileId> id = id_of(handle);
+  CloseHandle(handle);
+  return id;
 }
 
 bool truncate(File file, std::int64_t size) {

@@ -1,6 +1,7 @@
 #include "runtime/unit.hpp"
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "runtime/os.hpp"
@@ -13,6 +14,7 @@ namespace {
 struct OpenFile {
   os::File file = os::kNoFile;
   bool written = false;
+  unsigned serial = 0;  // counts the slot's openings
 };
 constexpr int kMaxFiles = 8;
 OpenFile open_files[kMaxFiles];
@@ -43,7 +45,7 @@ class StdinSource : public ByteSource {
 
 }  // namespace
 
-void console_write(std::string_view bytes) { os::write_standard_output(bytes); }
+bool console_write(std::string_view bytes) { return os::write_standard_output(bytes); }
 
 void error_write(std::string_view bytes) { os::write_standard_error(bytes); }
 
@@ -62,8 +64,11 @@ bool FileUnit::adopt(os::File file) {
   if (file == os::kNoFile) return false;
   for (int i = 0; i < kMaxFiles; ++i) {
     if (open_files[i].file == os::kNoFile) {
-      open_files[i] = {file, false};
+      open_files[i] = {file, false, open_files[i].serial + 1};
       slot_ = i;
+      serial_ = open_files[i].serial;
+      begin_ = end_ = 0;
+      at_end_ = ended_without_newline_ = false;
       return true;
     }
   }
@@ -144,17 +149,68 @@ bool FileUnit::append_line(std::string_view line) {
   return false;
 }
 
+bool FileUnit::append_line_at_end(std::string_view line) {
+  const os::File file = open_files[slot_].file;
+  const std::int64_t size = os::seek_end(file);
+  char last = '\n';
+  if (size > 0 && os::seek(file, size - 1) && os::read_file(file, &last, 1) != 1) last = '\n';
+  ended_without_newline_ = last != '\n';
+  return append_line(line);
+}
+
 void FileUnit::lock_exclusive() { os::lock_exclusive(open_files[slot_].file); }
+
+std::optional<os::FileId> FileUnit::id() const {
+  if (slot_ < 0 || open_files[slot_].serial != serial_ || open_files[slot_].file == os::kNoFile) return std::nullopt;
+  return os::file_id(open_files[slot_].file);
+}
+
+namespace {
+
+void close_file(OpenFile& file) {
+  if (file.written) {
+    const std::int64_t end = os::position(file.file);
+    if (end >= 0) (void)os::truncate(file.file, end);
+  }
+  os::close_file(file.file);
+  file = OpenFile{os::kNoFile, false, file.serial};
+}
+
+}  // namespace
+
+void FileUnit::close() {
+  if (slot_ >= 0 && open_files[slot_].serial == serial_ && open_files[slot_].file != os::kNoFile) {
+    close_file(open_files[slot_]);
+  }
+  slot_ = -1;
+}
+
+namespace {
+
+// The path a name leads to, links followed, also to a file not yet there.
+std::filesystem::path resolved(const char* name) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  fs::path path = fs::absolute(name, error);
+  for (int links = 0; links < 40 && fs::is_symlink(path, error); ++links) {
+    const fs::path target = fs::read_symlink(path, error);
+    if (error) break;
+    path = target.is_absolute() ? target : path.parent_path() / target;
+  }
+  return fs::weakly_canonical(path, error);
+}
+
+}  // namespace
+
+bool same_file(const char* a, const char* b) {
+  if (resolved(a) == resolved(b)) return true;
+  const std::optional<os::FileId> id_a = os::file_id_of(a);
+  return id_a && id_a == os::file_id_of(b);
+}
 
 void close_all_units() {
   for (OpenFile& file : open_files) {
-    if (file.file == os::kNoFile) continue;
-    if (file.written) {
-      const std::int64_t end = os::position(file.file);
-      if (end >= 0) (void)os::truncate(file.file, end);
-    }
-    os::close_file(file.file);
-    file = OpenFile{};
+    if (file.file != os::kNoFile) close_file(file);
   }
 }
 

@@ -7,14 +7,17 @@
 // its old content or a prefix of what this run wrote, never both.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "runtime/list_input.hpp"
+#include "runtime/os.hpp"
 
 namespace runtime {
 
-// Unit 6: standard output. Console writes have no error handling.
-void console_write(std::string_view bytes);
+// Unit 6: standard output. The benchmark's console writes have no error
+// handling; the report's check that all of its output went out.
+bool console_write(std::string_view bytes);
 
 // Standard error, for the stop message.
 void error_write(std::string_view bytes);
@@ -31,6 +34,11 @@ class FileUnit {
   FileUnit() = default;
   FileUnit(const FileUnit&) = delete;
   FileUnit& operator=(const FileUnit&) = delete;
+  ~FileUnit() { close(); }
+
+  // Closes the file, cut after what was written to it, and gives its unit
+  // back; nothing when it is not open.
+  void close();
 
   // Opens the file at its start for reading and writing, for reading only
   // when writing is refused, or creates it. False when all three fail, and
@@ -74,18 +82,31 @@ class FileUnit {
   // one write. On failure the file is put back to its old length.
   bool append_line(std::string_view line);
 
-  // Keeps other processes' appends out until the process ends.
+  // Adds `line` as a new last line without reading the file: after a line
+  // end when its last byte is not one. A file that may not be read is
+  // appended to as it is. On failure the file is put back to its old length.
+  bool append_line_at_end(std::string_view line);
+
+  // Keeps other processes' appends out until the file is closed.
   void lock_exclusive();
+
+  // What the open file is; nullopt when it is not open or cannot be told.
+  std::optional<os::FileId> id() const;
 
  private:
   bool adopt(std::intptr_t file);
   int fill();
   int slot_ = -1;
+  unsigned serial_ = 0;  // the slot's opening this unit holds
   std::array<char, 65536> buffer_{};
   std::size_t begin_ = 0, end_ = 0;
   bool at_end_ = false;
   bool ended_without_newline_ = false;
 };
+
+// Whether two names lead to one file: the same path once links are
+// followed, or, for files that exist, the same file.
+bool same_file(const char* a, const char* b);
 
 // Every opened file closed, a written one cut after what was written to it.
 void close_all_units();

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The code as .clang-format lays it out, and clang-tidy clean with the
-# project's .clang-tidy on mp/, runtime/ and driver/: the POSIX sources
+# project's .clang-tidy on mp/, runtime/, driver/ and report/: the POSIX sources
 # with the x86-64 build's commands, the Windows layer with the Windows
 # build's (as MinGW-w64 sees its headers).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 git ls-files '*.cpp' '*.hpp' '*.c' '*.h' | xargs clang-format --dry-run -Werror
-sources=$(ls mp/*.cpp runtime/*.cpp driver/*.cpp | grep -v os_windows)
+sources=$(ls mp/*.cpp runtime/*.cpp driver/*.cpp report/*.cpp | grep -v os_windows)
 tidy() { clang-tidy --quiet "$@" >"$log" 2>&1 || { grep -v 'warnings generated' "$log"; return 1; }; }
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT

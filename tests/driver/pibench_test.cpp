@@ -43,22 +43,6 @@ const std::string kBanner =
 const std::string kPrompt = " Enter number of digits for pi [4;64000] ";
 const std::string kBlank50(50, ' ');
 
-// The line a run adds to the record file: 50 columns of identifier, a blank, G15.7.
-std::string added_line(const std::string& identifier, const std::string& figure = "   300.0000    ") {
-  return identifier + std::string(50 - identifier.size(), ' ') + " " + figure + "\n";
-}
-
-// A clock that starts at `start` (UTC) and moves on step/2 seconds at each
-// reading of either clock: the start stamp, the calendar and monotonic clocks
-// at the start and at the end of the timed interval, the end stamp. The
-// duration is `step`, the end stamp 2.5 steps after the start.
-RunOptions clock_from(const std::string& start, int step = 2, const std::string& zone = "UTC") {
-  RunOptions o;
-  o.fake_time = "@" + start + " i" + std::to_string(step / 2) + (step % 2 != 0 ? ".5" : "");
-  o.env = {"TZ=" + zone};
-  return o;
-}
-
 // The program's peak memory stays small, whatever the run or the record file.
 void expect_small_peak_memory(const Outcome& r) {
   if (kSanitized) return;  // the sanitizer's memory, not the program's
@@ -337,14 +321,20 @@ TEST(Pibench, CommandLine) {
       {{"--report", "--format"}, "--format needs a value"},
       {{"--report", "--format", "xml"}, "unknown format 'xml': text, markdown, csv, json or svg"},
       {{"--report", "missing.dat"}, "cannot read 'missing.dat'"},
+      {{"--log", "Tarnoval.Dat"}, "the run log 'Tarnoval.Dat' is Tarnoval.Dat: give the log a file of its own"},
+      {{"--log", "./PI.OUT"}, "the run log './PI.OUT' is PI.OUT: give the log a file of its own"},
+      {{"--log", "folder/../PI.Tst"}, "the run log 'folder/../PI.Tst' is PI.Tst: give the log a file of its own"},
   };
   for (const Case& c : cases) {
     o.arguments = c.arguments;
     r = run_program(dir, "64000\n", o);
     EXPECT_EQ(r.exit_status, 2) << c.error;
     EXPECT_EQ(r.out, "") << c.error;
-    EXPECT_EQ(r.err,
-              "pibench: " + c.error + (c.error.starts_with("cannot open") ? "" : " (see pibench --help)") + "\n");
+    EXPECT_EQ(
+        r.err,
+        "pibench: " + c.error +
+            (c.error.starts_with("cannot open") || c.error.starts_with("the run log") ? "" : " (see pibench --help)") +
+            "\n");
   }
   std::filesystem::remove(folder);
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));

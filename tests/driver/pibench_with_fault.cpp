@@ -2,6 +2,7 @@
 // 10000) to group g (counted from 0) of pi after the last combining pass.
 // "--log FILE" as the program takes it.
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 #include "driver/benchmark.hpp"
@@ -11,13 +12,12 @@
 int main(int argc, char** argv) {
   runtime::start_process();
   const bool logged = argc == 3 && std::string_view(argv[1]) == "--log";
-  if (logged) driver::open_run_log(argv[2]);
-  driver::run_benchmark(
-      [](mp::DigitVector pi) {
-        if (const char* group = std::getenv("PIBENCH_FAULT_GROUP")) {
-          mp::Digit& g = pi[static_cast<std::size_t>(std::atoi(group))];
-          g = (g + 5000) % 10000;
-        }
-      },
-      logged ? driver::log_run : nullptr);
+  std::optional<driver::RunLog> log;
+  if (logged) log.emplace(argv[2]);
+  driver::run_benchmark(log ? &*log : nullptr, [](mp::DigitVector pi) {
+    if (const char* group = std::getenv("PIBENCH_FAULT_GROUP")) {
+      mp::Digit& g = pi[static_cast<std::size_t>(std::atoi(group))];
+      g = (g + 5000) % 10000;
+    }
+  });
 }

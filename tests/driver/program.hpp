@@ -170,3 +170,19 @@ inline Outcome run_program(const ScratchDir& dir, const std::string& answer, con
   outcome.err = io.read("err");
   return outcome;
 }
+
+// The line a run adds to the record file: 50 columns of identifier, a blank, G15.7.
+inline std::string added_line(const std::string& identifier, const std::string& figure = "   300.0000    ") {
+  return identifier + std::string(50 - identifier.size(), ' ') + " " + figure + "\n";
+}
+
+// A clock that starts at `start` (UTC) and moves on step/2 seconds at each
+// reading of either clock: the start stamp, the calendar and monotonic clocks
+// at the start and at the end of the timed interval, the end stamp. The
+// duration is `step`, the end stamp 2.5 steps after the start.
+inline RunOptions clock_from(const std::string& start, int step = 2, const std::string& zone = "UTC") {
+  RunOptions o;
+  o.fake_time = "@" + start + " i" + std::to_string(step / 2) + (step % 2 != 0 ? ".5" : "");
+  o.env = {"TZ=" + zone};
+  return o;
+}

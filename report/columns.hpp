@@ -1,0 +1,30 @@
+#pragma once
+// The columns of a report's row after the machine, listed once for every
+// format that has columns.
+#include <charconv>
+#include <nlohmann/json.hpp>
+#include <span>
+#include <string>
+
+#include "report/statistics.hpp"
+
+namespace report {
+
+struct Column {
+  const char* key;    // the CSV header's and the JSON object's name
+  const char* title;  // the text and Markdown header's
+  int width;          // text: right-aligned in this many columns
+  std::string (*text)(const MachineSummary&);
+  std::string (*csv)(const MachineSummary&);
+  nlohmann::ordered_json (*json)(const MachineSummary&);
+};
+
+std::span<const Column> columns();
+
+// A number as printf's %.Nf, %.Ne and %.Ng write it.
+std::string formatted(double value, std::chars_format form, int precision);
+
+// A figure as every format shows it: 7 significant digits.
+std::string figure_text(double figure);
+
+}  // namespace report

@@ -1,0 +1,32 @@
+// CSV: a header and a row a machine.
+#include <algorithm>
+
+#include "report/columns.hpp"
+#include "report/formats.hpp"
+
+namespace report {
+
+namespace {
+
+std::string csv_field(const std::string& text) {
+  const auto special = [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; };
+  if (std::none_of(text.begin(), text.end(), special)) return text;
+  std::string out = "\"";
+  for (const char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
+}
+
+}  // namespace
+
+void write_csv(const Report& r, const Sink& out) {
+  std::string line = "machine";
+  for (const Column& c : columns()) line += std::string(",") + c.key;
+  out(line + "\n");
+  for (const MachineSummary& m : r.machines) {
+    line = csv_field(m.machine);
+    for (const Column& c : columns()) line += "," + csv_field(c.csv(m));
+    out(line + "\n");
+  }
+}
+
+}  // namespace report

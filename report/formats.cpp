@@ -1,0 +1,26 @@
+#include "report/formats.hpp"
+
+namespace report {
+
+void write_report(const Report& report, Format format, const Sink& out) {
+  switch (format) {
+    case Format::kText:
+      return write_text(report, out);
+    case Format::kMarkdown:
+      return write_markdown(report, out);
+    case Format::kCsv:
+      return write_csv(report, out);
+    case Format::kJson:
+      return write_json(report, out);
+    case Format::kSvg:
+      return write_svg(report, out);
+  }
+}
+
+std::string render(const Report& report, Format format) {
+  std::string all;
+  write_report(report, format, [&](std::string_view piece) { all += piece; });
+  return all;
+}
+
+}  // namespace report

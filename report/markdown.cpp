@@ -1,0 +1,41 @@
+// A Markdown table, ready to paste.
+#include "report/columns.hpp"
+#include "report/formats.hpp"
+
+namespace report {
+
+namespace {
+
+// Every ASCII character that Markdown may read as syntax, escaped.
+std::string markdown_cell(const std::string& text, std::string_view syntax) {
+  std::string out;
+  for (const char c : text) {
+    if (syntax.find(c) != std::string_view::npos) out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+void write_markdown(const Report& r, const Sink& out) {
+  std::string header = "| machine |", rule = "|---|";
+  for (const Column& c : columns()) {
+    std::string title = c.title;
+    title.erase(title.find_last_not_of(' ') + 1);
+    header += " " + title + " |";
+    rule += "---:|";
+  }
+  out(header + "\n" + rule + "\n");
+  for (const MachineSummary& m : r.machines) {
+    std::string row = "| " + markdown_cell(m.machine, "\\`*_{}[]<>()#+-.!|&~") + " |";
+    for (const Column& c : columns()) {
+      std::string cell = c.text(m);
+      cell.erase(cell.find_last_not_of(' ') + 1);
+      row += " " + markdown_cell(cell, "*|") + " |";
+    }
+    out(row + "\n");
+  }
+}
+
+}  // namespace report

@@ -1,0 +1,87 @@
+#include "report/read.hpp"
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "runtime/log_keys.hpp"
+#include "runtime/record_file.hpp"
+
+namespace report {
+
+namespace {
+
+using Json = nlohmann::json;
+namespace key = runtime::log_key;
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr int kMinDigits = 4, kMaxDigits = 64000;
+
+bool real_figure(double figure) { return std::isfinite(figure) && figure > 0; }
+
+const Json* member(const Json& object, const char* name) {
+  const auto it = object.find(name);
+  return it == object.end() ? nullptr : &*it;
+}
+
+std::optional<std::string> string_at(const Json& object, const char* name) {
+  const Json* value = member(object, name);
+  if (value == nullptr || !value->is_string()) return std::nullopt;
+  return value->get<std::string>();
+}
+
+}  // namespace
+
+std::optional<Run> record_run(const runtime::FileUnit::Line& line) {
+  const std::optional<runtime::Record> record = runtime::parse_record(line);
+  if (!record || !real_figure(record->figure)) return std::nullopt;
+  return Run{std::string(record->machine), 0, record->figure, false};
+}
+
+std::optional<Run> log_run(std::string_view line) {
+  const Json run = Json::parse(line, nullptr, false);
+  if (!run.is_object() || member(run, key::kVersion) == nullptr) return std::nullopt;
+  // Only a correct run measured anything.
+  if (string_at(run, key::kResult) != key::kCorrect) return std::nullopt;
+  const Json* digits = member(run, key::kDigits);
+  const Json* figure = member(run, key::kPreciseFigure);
+  if (digits == nullptr || !digits->is_number_integer() || figure == nullptr || !figure->is_number()) {
+    return std::nullopt;
+  }
+  // Read as the widest integer first, so that 2^64 - 1 is not -1.
+  const bool in_range = digits->is_number_unsigned() ? digits->get<std::uint64_t>() <= kMaxDigits
+                                                     : digits->get<std::int64_t>() <= kMaxDigits;
+  if (!in_range || digits->get<std::int64_t>() < kMinDigits || !real_figure(figure->get<double>())) {
+    return std::nullopt;
+  }
+  std::optional<std::string> machine = string_at(run, key::kIdentifier);
+  if (!machine) {
+    const Json* system = member(run, key::kSystem);
+    if (system != nullptr && system->is_object()) machine = string_at(*system, key::kCpu);
+  }
+  if (!machine) return std::nullopt;
+  return Run{*machine, static_cast<int>(digits->get<std::int64_t>()), figure->get<double>(), true};
+}
+
+bool read_runs(runtime::FileUnit& file, Runs& runs) {
+  runtime::FileUnit::Line line;
+  for (bool first = true;; first = false) {
+    const runtime::FileUnit::ReadResult read = file.read_line(line);
+    if (read == runtime::FileUnit::ReadResult::kError) return false;
+    if (read == runtime::FileUnit::ReadResult::kEnd) return true;
+    std::string_view text = line.text();
+    if (first && text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+    const std::size_t start = text.find_first_not_of(" \t");
+    // A record line's machine may start with a brace too.
+    std::optional<Run> run;
+    if (!line.cut && start != std::string_view::npos && text[start] == '{') run = log_run(text);
+    if (!run) run = record_run(line);
+    if (run) {
+      runs.add(*run);
+    } else {
+      ++runs.skipped_lines;
+    }
+  }
+}
+
+}  // namespace report

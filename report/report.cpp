@@ -1,0 +1,132 @@
+#include "report/report.hpp"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "report/formats.hpp"
+#include "report/read.hpp"
+#include "report/runs.hpp"
+#include "report/statistics.hpp"
+#include "runtime/stop.hpp"
+#include "runtime/text.hpp"
+#include "runtime/unit.hpp"
+
+namespace report {
+
+std::string skipped_text(std::int64_t lines);  // text.cpp
+
+namespace {
+
+[[noreturn]] void usage_error(const std::string& problem) {
+  runtime::exit_with_error("pibench: " + problem + " (see pibench --help)");
+}
+
+// Standard output in large pieces; a piece that cannot be written (a full
+// disk, a closed pipe, a file-size limit) ends the report with status 1.
+class Output {
+ public:
+  void operator()(std::string_view piece) {
+    buffer_ += piece;
+    if (buffer_.size() >= kPiece) flush();
+  }
+  void flush() {
+    if (!runtime::console_write(buffer_)) {
+      runtime::error_write("pibench: cannot write the report to standard output\n");
+      runtime::exit_with_status(1);
+    }
+    buffer_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kPiece = 1 << 16;
+  std::string buffer_;
+};
+
+struct Arguments {
+  Format format = Format::kText;
+  std::optional<std::string> reference;
+  std::vector<std::string> files;
+};
+
+Arguments parse(const std::vector<std::string>& arguments) {
+  static const std::map<std::string, Format> kFormats = {{"text", Format::kText},
+                                                         {"markdown", Format::kMarkdown},
+                                                         {"csv", Format::kCsv},
+                                                         {"json", Format::kJson},
+                                                         {"svg", Format::kSvg}};
+  Arguments parsed;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& a = arguments[i];
+    if (a == "--format" || a == "--reference") {
+      if (i + 1 == arguments.size()) usage_error(a + " needs a value");
+      const std::string& value = arguments[++i];
+      if (a == "--reference") {
+        parsed.reference = value;
+      } else if (const auto f = kFormats.find(value); f != kFormats.end()) {
+        parsed.format = f->second;
+      } else {
+        usage_error("unknown format '" + runtime::displayable(value) + "': text, markdown, csv, json or svg");
+      }
+    } else if (a.starts_with("--")) {
+      usage_error("unknown option '" + runtime::displayable(a) + "' for --report");
+    } else {
+      parsed.files.push_back(a);
+    }
+  }
+  if (parsed.files.empty()) parsed.files.emplace_back("Tarnoval.Dat");
+  return parsed;
+}
+
+// Every file read whole before anything is printed; a file that cannot be
+// read is an error, and one file named twice (by any name) counts once.
+Runs read_all(const std::vector<std::string>& files) {
+  Runs runs;
+  std::vector<runtime::os::FileId> seen;
+  for (const std::string& name : files) {
+    runtime::FileUnit file;
+    if (!file.open_for_reading(name.c_str())) usage_error("cannot read '" + runtime::displayable(name) + "'");
+    if (const std::optional<runtime::os::FileId> id = file.id(); id && !id->null_device) {
+      if (std::find(seen.begin(), seen.end(), *id) != seen.end()) continue;
+      seen.push_back(*id);
+    }
+    if (!read_runs(file, runs)) usage_error("cannot read '" + runtime::displayable(name) + "'");
+  }
+  return runs;
+}
+
+}  // namespace
+
+void run_report(const std::vector<std::string>& arguments) {
+  const Arguments a = parse(arguments);
+  Runs runs = read_all(a.files);
+  if (a.reference) {
+    const std::string wanted = runtime::displayable(*a.reference);
+    const bool found = std::any_of(runs.rows().begin(), runs.rows().end(),
+                                   [&](const auto& row) { return row.first.machine == wanted; });
+    if (!found) {
+      std::set<std::string> names;
+      for (const auto& [key, figures] : runs.rows()) names.insert(key.machine);
+      std::string list;
+      for (const std::string& name : names) list += (list.empty() ? "'" : ", '") + name + "'";
+      usage_error("no machine named '" + wanted + "'" +
+                  (list.empty() ? std::string(": the files hold no runs") : "; the machines are " + list));
+    }
+  }
+  const std::int64_t skipped = runs.skipped_lines;
+  const std::optional<Report> report = summarise(std::move(runs), a.reference);
+  Output output;
+  if (!report) usage_error("no machine named '" + runtime::displayable(*a.reference) + "'");
+  if (report->machines.empty() && a.format == Format::kText) {
+    output("No record lines in " +
+           runtime::displayable(a.files.size() == 1 ? a.files.front() : std::string("these files")) +
+           ": nothing to compare (" + skipped_text(skipped) + ").\n");
+  } else {
+    write_report(*report, a.format, [&](std::string_view piece) { output(piece); });
+  }
+  output.flush();
+  runtime::stop();
+}
+
+}  // namespace report

@@ -1,0 +1,18 @@
+#include "report/runs.hpp"
+
+#include "runtime/text.hpp"
+
+namespace report {
+
+void Runs::add(const Run& run) {
+  RowKey key{runtime::displayable(run.machine), run.digits};
+  auto row = rows_.find(key);
+  if (row == rows_.end()) {
+    row = rows_.emplace(std::move(key), Figures{}).first;
+    row->second.first_seen = static_cast<std::int64_t>(rows_.size());
+  }
+  row->second.figures.push_back(run.figure);
+  row->second.precise = row->second.precise && run.precise;
+}
+
+}  // namespace report

@@ -1,0 +1,56 @@
+#pragma once
+// The figures of every machine, as the report gathers them from files.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace report {
+
+// One measurement: a record line's figure, or a logged run's precise one.
+struct Run {
+  std::string machine;
+  int digits = 0;        // known for logged runs only; 0 when not
+  double figure = 0;     // finite and positive
+  bool precise = false;  // from a run log, timed to the microsecond
+};
+
+// A row of the report: one machine (as runtime::displayable shows its
+// name, so that a name reads the same from every file) at one digit count.
+struct RowKey {
+  std::string machine;
+  int digits = 0;
+  auto operator<=>(const RowKey&) const = default;
+};
+struct RowKeyHash {
+  std::size_t operator()(const RowKey& key) const {
+    return std::hash<std::string>()(key.machine) ^ static_cast<std::size_t>(key.digits) * 0x9E3779B97F4A7C15u;
+  }
+};
+
+// The figures of one row.
+struct Figures {
+  std::vector<double> figures;
+  std::int64_t first_seen = 0;  // the row's place in the files, for a stable order
+  bool precise = true;          // every figure from a run log
+};
+
+// What the files held: the figures of each row, and the lines that were
+// not runs. Memory grows with the rows and their figures only.
+class Runs {
+ public:
+  void add(const Run& run);
+  std::int64_t skipped_lines = 0;
+
+  using Rows = std::unordered_map<RowKey, Figures, RowKeyHash>;
+  const Rows& rows() const { return rows_; }
+  // The rows, handed over: the summary takes them apart one by one.
+  Rows take_rows() && { return std::move(rows_); }
+
+ private:
+  Rows rows_;
+};
+
+}  // namespace report

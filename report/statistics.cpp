@@ -1,0 +1,49 @@
+#include "report/statistics.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "runtime/text.hpp"
+
+namespace report {
+
+double median_of_sorted(const std::vector<double>& figures) {
+  const std::size_t n = figures.size();
+  return n % 2 == 1 ? figures[n / 2] : figures[n / 2 - 1] / 2 + figures[n / 2] / 2;
+}
+
+double finite_ratio(double a, double b) { return std::min(a / b, std::numeric_limits<double>::max()); }
+
+std::optional<Report> summarise(Runs runs, const std::optional<std::string>& reference) {
+  Report report{"", runs.skipped_lines, {}};
+  Runs::Rows rows = std::move(runs).take_rows();
+  while (!rows.empty()) {
+    auto node = rows.extract(rows.begin());
+    std::vector<double>& figures = node.mapped().figures;
+    std::sort(figures.begin(), figures.end());
+    const double median = median_of_sorted(figures);
+    report.machines.push_back({std::move(node.key().machine), node.key().digits, static_cast<int>(figures.size()),
+                               median, figures.back(), figures.front(),
+                               finite_ratio(figures.back() - figures.front(), median), 1.0, node.mapped().precise,
+                               node.mapped().first_seen});
+  }
+  std::sort(report.machines.begin(), report.machines.end(), [](const MachineSummary& a, const MachineSummary& b) {
+    return a.median != b.median ? a.median > b.median : a.first_seen < b.first_seen;
+  });
+  const std::string wanted = reference ? runtime::displayable(*reference) : "";
+  const auto base = !reference ? report.machines.begin()
+                               : std::find_if(report.machines.begin(), report.machines.end(),
+                                              [&](const MachineSummary& m) { return m.machine == wanted; });
+  if (base == report.machines.end()) {
+    if (reference) return std::nullopt;
+    return report;
+  }
+  report.reference = base->machine;
+  const double base_median = base->median;
+  for (MachineSummary& m : report.machines) m.relative = finite_ratio(m.median, base_median);
+  return report;
+}
+
+}  // namespace report

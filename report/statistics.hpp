@@ -1,0 +1,45 @@
+#pragma once
+// Per row: the median, the best and worst figures, the spread, and the
+// median relative to the reference row's.
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "report/runs.hpp"
+
+namespace report {
+
+constexpr int kFewRuns = 3;  // rows with fewer runs are marked
+
+struct MachineSummary {
+  std::string machine;
+  int digits;  // 0 when unknown
+  int runs;
+  double median, best, worst, spread, relative;
+  bool precise;  // every figure from a run log
+  std::int64_t first_seen;
+};
+
+struct Report {
+  std::string reference;
+  std::int64_t skipped_lines;
+  // The fastest median first, equal ones as the files had them. A deque
+  // grows as the rows it is made from are given back.
+  std::deque<MachineSummary> machines;
+};
+
+// The median of sorted finite positive figures: the mean of the middle two
+// for an even count, taken so that it never overflows.
+double median_of_sorted(const std::vector<double>& figures);
+
+// a / b for finite positive a and b, kept finite.
+double finite_ratio(double a, double b);
+
+// The summaries of `runs` (taken apart as it goes), relative to the machine
+// named `reference` (the fastest when there is none). nullopt when no row
+// is that machine.
+std::optional<Report> summarise(Runs runs, const std::optional<std::string>& reference);
+
+}  // namespace report

@@ -1,0 +1,119 @@
+// SVG: one bar a machine at its median, a line from its worst to its best
+// run, the names on the left, the figures on the right, an axis below.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "report/columns.hpp"
+#include "report/formats.hpp"
+#include "runtime/text.hpp"
+
+namespace report {
+
+namespace {
+
+// Coordinates, which are small: one decimal, or none.
+std::string fixed(double value) {
+  const long long tenths = std::llround(value * 10);
+  char text[32];
+  char* end = std::to_chars(text, text + sizeof text, tenths / 10).ptr;
+  if (tenths < 0 && tenths > -10) {
+    std::memmove(text + 1, text, static_cast<std::size_t>(end++ - text));
+    text[0] = '-';
+  }
+  *end++ = '.';
+  *end++ = static_cast<char>('0' + std::llabs(tenths) % 10);
+  return {text, end};
+}
+std::string fixed0(double value) { return std::to_string(std::llround(value)); }
+
+// Text for XML: names are displayable already, so only markup is escaped.
+std::string xml_text(const std::string& text) {
+  if (text.find_first_of("&<>\"'") == std::string::npos) return text;
+  std::string out;
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+void write_svg(const Report& r, const Sink& out_) {
+  constexpr double kRow = 26, kTop = 40, kBarsWidth = 420, kCharWidth = 7.2;
+  std::size_t longest = 7;
+  double scale_end = 0;
+  for (const MachineSummary& m : r.machines) {
+    longest = std::max(longest, runtime::display_width(m.machine));
+    scale_end = std::max(scale_end, m.best);
+  }
+  // The axis ends at the first of 1, 2, 2.5 or 5 times a power of ten past the best figure.
+  double step = scale_end > 0 ? std::pow(10.0, std::floor(std::log10(scale_end))) : 1;
+  for (const double m : {1.0, 2.0, 2.5, 5.0, 10.0}) {
+    if (m * step >= scale_end) {
+      step = std::isfinite(m * step) ? m * step : scale_end;
+      break;
+    }
+  }
+  scale_end = step;
+  const double left = 16 + static_cast<double>(longest) * kCharWidth + 12;
+  const double width = left + kBarsWidth + 230;
+  const double axis_y = kTop + kRow * static_cast<double>(r.machines.size()) + 6;
+  const double height = axis_y + 44;
+  const auto x = [&](double figure) { return left + figure / scale_end * kBarsWidth; };
+  std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+                    fixed0(width) + "\" height=\"" + fixed0(height) + "\" viewBox=\"0 0 " + fixed0(width) + " " +
+                    fixed0(height) +
+                    "\" font-family=\"monospace\" font-size=\"12\">\n"
+                    "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
+                    "<text x=\"16\" y=\"22\" font-size=\"14\">pibench: median figure per machine, higher is faster "
+                    "(line: worst to best run)</text>\n";
+  double y = kTop;
+  for (const MachineSummary& m : r.machines) {
+    const std::string label = m.machine + (m.digits > 0 ? " (" + std::to_string(m.digits) + " digits)" : "");
+    out += "<text x=\"" + fixed(left - 8) + "\" y=\"" + fixed(y + 15) + "\" text-anchor=\"end\">" +
+           xml_text(m.machine) + "</text>\n";
+    out += "<rect x=\"" + fixed(left) + "\" y=\"" + fixed(y + 4) + "\" width=\"" + fixed(x(m.median) - left) +
+           "\" height=\"16\" fill=\"#4a7ebb\"><title>" + xml_text(label) + "</title></rect>\n";
+    out += "<line x1=\"" + fixed(x(m.worst)) + "\" y1=\"" + fixed(y + 12) + "\" x2=\"" + fixed(x(m.best)) + "\" y2=\"" +
+           fixed(y + 12) + "\" stroke=\"black\" stroke-width=\"2\"/>\n";
+    out += "<text x=\"" + fixed(x(scale_end) + 8) + "\" y=\"" + fixed(y + 15) + "\">" +
+           xml_text(figure_text(m.median) + " (" + std::to_string(m.runs) + (m.runs == 1 ? " run" : " runs") +
+                    (m.digits > 0 ? ", " + std::to_string(m.digits) + " digits)" : ")")) +
+           "</text>\n";
+    y += kRow;
+    out_(out);
+    out.clear();
+  }
+  out += "<line x1=\"" + fixed(left) + "\" y1=\"" + fixed(axis_y) + "\" x2=\"" + fixed(left + kBarsWidth) + "\" y2=\"" +
+         fixed(axis_y) + "\" stroke=\"black\"/>\n";
+  for (int tick = 0; tick <= 4; ++tick) {
+    const double figure = scale_end / 4 * tick;
+    out += "<line x1=\"" + fixed(x(figure)) + "\" y1=\"" + fixed(axis_y) + "\" x2=\"" + fixed(x(figure)) + "\" y2=\"" +
+           fixed(axis_y + 5) + "\" stroke=\"black\"/>\n";
+    out += "<text x=\"" + fixed(x(figure)) + "\" y=\"" + fixed(axis_y + 18) + "\" text-anchor=\"middle\">" +
+           figure_text(figure) + "</text>\n";
+  }
+  out_(out + "</svg>\n");
+}
+
+}  // namespace report

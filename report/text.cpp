@@ -1,0 +1,70 @@
+// The text table: a row a machine, a bar at its median, notes below.
+#include "runtime/text.hpp"
+
+#include <algorithm>
+#include <vector>
+
+#include "report/columns.hpp"
+#include "report/formats.hpp"
+
+namespace report {
+
+namespace {
+
+std::string padded(const std::string& text, std::size_t width, bool right = false) {
+  const std::size_t shown = runtime::display_width(text);
+  const std::string fill(width > shown ? width - shown : 0, ' ');
+  return right ? fill + text : text + fill;
+}
+
+template <typename Predicate>
+bool any_row(const Report& r, Predicate predicate) {
+  return std::any_of(r.machines.begin(), r.machines.end(), predicate);
+}
+
+}  // namespace
+
+std::string skipped_text(std::int64_t lines) {
+  return std::to_string(lines) + (lines == 1 ? " other line skipped" : " other lines skipped");
+}
+
+void write_text(const Report& r, const Sink& out) {
+  // Each column as wide as its usual width, or its longest cell and a blank.
+  std::size_t name_width = 7;
+  std::vector<std::size_t> widths;
+  for (const Column& c : columns()) widths.push_back(static_cast<std::size_t>(c.width));
+  double widest = 0;
+  for (const MachineSummary& m : r.machines) {
+    name_width = std::max(name_width, runtime::display_width(m.machine));
+    for (std::size_t i = 0; i < widths.size(); ++i) widths[i] = std::max(widths[i], columns()[i].text(m).size() + 1);
+    widest = std::max(widest, m.median);
+  }
+  std::string line = padded("machine", name_width);
+  for (std::size_t i = 0; i < widths.size(); ++i) line += padded(columns()[i].title, widths[i], true);
+  out(line + "\n");
+  for (const MachineSummary& m : r.machines) {
+    line = padded(m.machine, name_width);
+    for (std::size_t i = 0; i < widths.size(); ++i) line += padded(columns()[i].text(m), widths[i], true);
+    const auto bar = static_cast<std::size_t>(widest > 0 ? m.median / widest * 30 + 0.5 : 0);
+    out(line + "  " + std::string(std::max<std::size_t>(bar, 1), '#') + "\n");
+  }
+  std::string notes = "\nHigher is faster. Relative: each median divided by that of " + r.reference + ".\n";
+  if (any_row(r, [](const MachineSummary& m) { return m.runs < kFewRuns; })) {
+    notes += "* fewer than 3 runs: run the benchmark again on that machine before trusting its median.\n";
+  }
+  if (any_row(r, [](const MachineSummary& m) { return !m.precise; })) {
+    notes +=
+        "Each figure of a record file comes from a whole-second timing, so single runs of one\n"
+        "machine differ by up to a fifth at 5 s: compare the medians.\n";
+  }
+  if (any_row(r, [](const MachineSummary& m) { return m.precise; })) {
+    notes += "Figures from run logs are precise: timed to the microsecond.\n";
+  }
+  if (any_row(r, [&](const MachineSummary& m) { return m.digits != r.machines.front().digits; })) {
+    notes += "Warning: the rows differ in digit count; only figures of the same count compare.\n";
+  }
+  if (r.skipped_lines > 0) notes += skipped_text(r.skipped_lines) + ".\n";
+  out(notes);
+}
+
+}  // namespace report

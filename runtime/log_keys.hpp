@@ -1,0 +1,31 @@
+#pragma once
+// The keys of a run log's line, which the program writes and the report reads.
+namespace runtime::log_key {
+
+constexpr const char* kVersion = "pibench";
+constexpr const char* kBuild = "build";
+constexpr const char* kCompiler = "compiler";
+constexpr const char* kTarget = "target";
+constexpr const char* kType = "type";
+constexpr const char* kStart = "start";
+constexpr const char* kIdentifier = "identifier";
+constexpr const char* kDigits = "digits";
+constexpr const char* kVectorLength = "vector_length";
+constexpr const char* kSeconds = "seconds";
+constexpr const char* kFigure = "figure";
+constexpr const char* kElapsed = "elapsed";
+constexpr const char* kPreciseFigure = "precise_figure";
+constexpr const char* kResult = "result";
+constexpr const char* kWrongFrom = "wrong_from";
+constexpr const char* kStop = "stop";
+constexpr const char* kSystem = "system";
+constexpr const char* kCpu = "cpu";
+constexpr const char* kLogicalCpus = "logical_cpus";
+constexpr const char* kOs = "os";
+constexpr const char* kKernel = "kernel";
+constexpr const char* kGovernor = "governor";
+
+constexpr const char* kCorrect = "correct";
+constexpr const char* kWrong = "wrong";
+
+}  // namespace runtime::log_key

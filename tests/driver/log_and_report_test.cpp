@@ -1,0 +1,131 @@
+// The run log and the report as careless and hostile users use them: one
+// file in two roles, links, the null device, a stop after the timed
+// interval, many files, output that cannot be written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/driver/program.hpp"
+
+namespace {
+
+std::vector<nlohmann::json> log_lines(const std::string& text) {
+  std::istringstream lines(text);
+  std::vector<nlohmann::json> runs;
+  for (std::string line; std::getline(lines, line);) runs.push_back(nlohmann::json::parse(line));
+  return runs;
+}
+
+// A log that is the record file or a result file by another name is refused
+// before anything runs; the null device may be log and record file at once.
+TEST(LogAndReport, OneFileOneRole) {
+  NEEDS_FAKE_CLOCK();
+  const ScratchDir dir;
+  dir.write("Tarnoval.Dat", "MYBOX\n");
+  dir.write("PI.Tst", "old\n");
+  std::filesystem::create_symlink("Tarnoval.Dat", dir / "record-link");
+  std::filesystem::create_hard_link(dir / "PI.Tst", dir / "tst-hard-link");
+  std::filesystem::create_symlink("PI.OUT", dir / "dangling-link");
+  for (const std::string log : {"record-link", "tst-hard-link", "dangling-link"}) {
+    RunOptions o = clock_from("2026-12-08 12:00:00");
+    o.arguments = {"--log", log};
+    const Outcome r = run_program(dir, "1000\n", o);
+    EXPECT_EQ(r.exit_status, 2) << log;
+    EXPECT_EQ(r.out, "") << log;
+    EXPECT_TRUE(r.err.starts_with("pibench: the run log '" + log + "' is ")) << r.err;
+  }
+  EXPECT_EQ(dir.read("Tarnoval.Dat"), "MYBOX\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "PI.OUT"));
+
+  std::filesystem::remove(dir / "Tarnoval.Dat");
+  std::filesystem::create_symlink("/dev/null", dir / "Tarnoval.Dat");
+  RunOptions o = clock_from("2026-12-08 12:00:00");
+  o.arguments = {"--log", "/dev/null"};
+  const Outcome null = run_program(dir, "1000\n", o);
+  EXPECT_EQ(null.exit_status, 0);
+  EXPECT_EQ(null.err, "");
+  EXPECT_TRUE(null.out.ends_with(" Duration is  2. sec\n " + std::string(50, ' ') + "  300.\n")) << null.out;
+}
+
+// Every run that reached the end of its timed computation is logged, a
+// write error after it (903) included; a log line is appended without
+// reading the log, after a line end where the log's last line has none.
+TEST(LogAndReport, AStopAfterTheTimedIntervalIsLogged) {
+  NEEDS_FAKE_CLOCK();
+  SKIP_ON_WINDOWS("no file-size limit");
+  const ScratchDir dir;
+  dir.write("Tarnoval.Dat", "MYBOX\n");
+  dir.write("runs.jsonl", "unterminated");
+  RunOptions o = clock_from("2026-12-08 12:00:00");
+  o.arguments = {"--log", "runs.jsonl"};
+  o.file_size_limit = 3000;  // room for PI.OUT's arctangents, not for pi
+  const Outcome r = run_program(dir, "1000\n", o);
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.err, "STOP 903 statement executed\n");
+  EXPECT_TRUE(r.out.ends_with(" Write error.\n")) << r.out;
+  const std::string log = dir.read("runs.jsonl");
+  ASSERT_TRUE(log.starts_with("unterminated\n{")) << log;
+  const std::vector<nlohmann::json> runs = log_lines(log.substr(log.find('\n') + 1));
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0]["stop"], 903);
+  EXPECT_TRUE(runs[0]["figure"].is_null());
+  EXPECT_EQ(dir.read("Tarnoval.Dat"), "MYBOX\n");
+}
+
+// A name cut inside a character reads the same from the record file and
+// from the log.
+TEST(LogAndReport, ACutNameIsOneMachine) {
+  NEEDS_FAKE_CLOCK();
+  const ScratchDir dir;
+  dir.write("Tarnoval.Dat", std::string(45, 'x') + "cut\xE2\x82\xAC\n");
+  RunOptions o = clock_from("2026-12-08 12:00:00");
+  o.arguments = {"--log", "runs.jsonl"};
+  ASSERT_EQ(run_program(dir, "1000\n", o).exit_status, 0);
+  o = RunOptions{};
+  o.arguments = {"--report", "--format", "json", "Tarnoval.Dat", "runs.jsonl"};
+  const nlohmann::json report = nlohmann::json::parse(run_program(dir, "", o).out);
+  ASSERT_EQ(report["machines"].size(), 2u);  // the record line knows no digits, the log line does
+  EXPECT_EQ(report["machines"][0]["machine"], report["machines"][1]["machine"]);
+}
+
+// Any number of files, each counted once whatever its name; output that
+// cannot be written fails the report.
+TEST(LogAndReport, ManyFilesAndOutputThatCannotBeWritten) {
+  const ScratchDir dir;
+  RunOptions o;
+  o.arguments = {"--report", "--format", "csv"};
+  for (int i = 1; i <= 50; ++i) {
+    dir.write("f" + std::to_string(i), added_line("machine " + std::to_string(i), "   491520.0    "));
+    o.arguments.push_back("f" + std::to_string(i));
+  }
+  std::filesystem::create_symlink("f1", dir / "link");
+  dir.write("empty", "");
+  o.arguments.insert(o.arguments.end(), {"f1", "link", "empty", "empty"});
+  Outcome r = run_program(dir, "", o);
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 51) << r.out;
+  EXPECT_NE(r.out.find("\nmachine 1,,1,"), std::string::npos) << r.out;
+
+  // A reference that no file names is an error, also where no file holds a run.
+  o.arguments = {"--report", "--reference", "", "f1"};
+  r = run_program(dir, "", o);
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_EQ(r.err, "pibench: no machine named ''; the machines are 'machine 1' (see pibench --help)\n");
+  o.arguments = {"--report", "--reference", "x", "empty"};
+  r = run_program(dir, "", o);
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_EQ(r.err, "pibench: no machine named 'x': the files hold no runs (see pibench --help)\n");
+
+  SKIP_ON_WINDOWS("no file-size limit");
+  o.arguments = {"--report", "f1", "f2"};
+  o.file_size_limit = 100;
+  r = run_program(dir, "", o);
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.err, "pibench: cannot write the report to standard output\n");
+}
+
+}  // namespace

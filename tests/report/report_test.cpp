@@ -1,0 +1,280 @@
+// The report: the reading of record lines, the statistics, and names that
+// cannot break any output format.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "report/formats.hpp"
+#include "report/read.hpp"
+#include "report/runs.hpp"
+#include "report/statistics.hpp"
+#include "runtime/format.hpp"
+#include "runtime/record_file.hpp"
+#include "runtime/text.hpp"
+#include "runtime/unit.hpp"
+
+#if defined(__GLIBC__)
+#include <clocale>
+#include <cwchar>
+#endif
+
+namespace {
+
+// Every line of `content`, as the reader takes it from a file.
+std::vector<runtime::FileUnit::Line> lines_of(const std::string& content) {
+  const char* name = "report_test.dat";
+  std::ofstream(name, std::ios::binary) << content;
+  runtime::FileUnit file;
+  EXPECT_TRUE(file.open_for_reading(name));
+  std::vector<runtime::FileUnit::Line> lines;
+  for (runtime::FileUnit::Line line; file.read_line(line) == runtime::FileUnit::ReadResult::kRecord;) {
+    lines.push_back(line);
+  }
+  runtime::close_all_units();
+  std::remove(name);
+  return lines;
+}
+
+std::string record(const std::string& machine, const std::string& figure) {
+  return machine + std::string(50 - machine.size(), ' ') + " " + figure;
+}
+
+TEST(Report, RecordLinesInEveryFormG15_7Writes) {
+  struct Case {
+    std::string line;
+    double figure;  // 0: not a record line
+  };
+  const Case cases[] = {
+      {record("Debian 12 VM, 2 cores", "   491520.0    "), 491520.0},
+      {record("box", "   2.000000    "), 2.0},
+      {record("box", "   .4800000E-02"), 0.0048},
+      {record("box", "   .2457600E+11"), 2.4576e10},
+      {record("box", "   300.0000    ") + "\r", 300.0},  // a CR before the line end
+      {record("box", "   300.0000"), 300.0},             // trailing blanks taken off
+      {record("box", "   300.0000    ") + "   ", 300.0},
+      {"Debian 12 VM, 2 cores", 0},  // a name line
+      {"", 0},
+      {record("box", "   300.0000    x"), 0},
+      {record("box", "   1e3        "), 0},
+      {record("box", "  300.0000     "), 0},  // moved a column
+      {record("box", "   inf         "), 0},
+      {record("box", "   -300.000    "), 0},
+      {std::string(50, 'x') + "x   300.0000    ", 0},  // no blank in column 51
+      {record("box", "   300.0000    ") + std::string(5000, ' ') + "x", 0},
+  };
+  for (const Case& c : cases) {
+    const std::vector<runtime::FileUnit::Line> lines = lines_of(c.line + "\n");
+    ASSERT_EQ(lines.size(), 1u) << c.line;
+    const std::optional<runtime::Record> r = runtime::parse_record(lines[0]);
+    EXPECT_EQ(r.has_value(), c.figure != 0) << c.line;
+    if (r) {
+      EXPECT_DOUBLE_EQ(r->figure, c.figure) << c.line;
+      EXPECT_EQ(std::string(r->machine), c.line.substr(0, c.line.find("  ")).substr(0, 50)) << c.line;
+    }
+  }
+  // An unterminated last line counts, a lone CR line is empty.
+  const auto lines = lines_of("name\r\n\r\n" + record("box", "   300.0000    "));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1].length, 0u);
+  EXPECT_TRUE(runtime::parse_record(lines[2]).has_value());
+}
+
+TEST(Report, MediansSpreadsAndTheReference) {
+  report::Runs runs;
+  for (const double f : {400.0, 100.0, 300.0, 200.0}) runs.add(report::Run{"even", 0, f, false});
+  for (const double f : {1000.0, 900.0, 950.0}) runs.add(report::Run{"odd", 0, f, false});
+  runs.add(report::Run{"single", 0, 50.0, false});
+  runs.skipped_lines = 7;
+
+  const std::optional<report::Report> fastest = report::summarise(runs, std::nullopt);
+  ASSERT_TRUE(fastest);
+  ASSERT_EQ(fastest->machines.size(), 3u);
+  EXPECT_EQ(fastest->reference, "odd");
+  EXPECT_EQ(fastest->skipped_lines, 7);
+  const report::MachineSummary& odd = fastest->machines[0];
+  const report::MachineSummary& even = fastest->machines[1];
+  EXPECT_EQ(odd.machine, "odd");
+  EXPECT_EQ(odd.runs, 3);
+  EXPECT_DOUBLE_EQ(odd.median, 950);
+  EXPECT_DOUBLE_EQ(odd.best, 1000);
+  EXPECT_DOUBLE_EQ(odd.worst, 900);
+  EXPECT_DOUBLE_EQ(odd.spread, 100.0 / 950);
+  EXPECT_DOUBLE_EQ(odd.relative, 1);
+  EXPECT_DOUBLE_EQ(even.median, 250);  // the mean of the two middle figures
+  EXPECT_DOUBLE_EQ(even.relative, 250.0 / 950);
+  EXPECT_EQ(fastest->machines[2].machine, "single");
+
+  const std::optional<report::Report> against = report::summarise(runs, "even");
+  ASSERT_TRUE(against);
+  EXPECT_DOUBLE_EQ(against->machines[0].relative, 950.0 / 250);
+  EXPECT_FALSE(report::summarise(runs, "unknown"));
+}
+
+// A name made of every character that means something in one of the
+// formats, and bytes that are not UTF-8: the structure of each output holds.
+TEST(Report, NamesNeverBreakAFormat) {
+  const std::string name = "a<b>&c\"d,e|f'g*h\\i\xff\xc3(\x01";
+  report::Runs runs;
+  for (const double f : {3.0, 4.0, 5.0}) runs.add(report::Run{name, 0, f, false});
+  runs.add(report::Run{"plain", 0, 1.0, false});
+  const report::Report report = *report::summarise(runs, std::nullopt);
+  const std::string shown = runtime::displayable(name);
+  EXPECT_EQ(shown, "a<b>&c\"d,e|f'g*h\\i\xEF\xBF\xBD\xEF\xBF\xBD(\xEF\xBF\xBD");
+  // Each malformed byte alone; a well-formed sequence whole; controls, C1 among them.
+  EXPECT_EQ(runtime::displayable("\xC2"
+                                 "A\xE2\x82\xAC\xC2\x85\xED\xA0\x80\xF0\x9F\x98\x80\t"),
+            "\xEF\xBF\xBD"
+            "A\xE2\x82\xAC\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD");
+
+  const nlohmann::json json = nlohmann::json::parse(report::render(report, report::Format::kJson));
+  // Every format shows the name the same way.
+  const std::string from_json = json["machines"][0]["machine"];
+  EXPECT_EQ(from_json, shown);
+  EXPECT_EQ(json["reference"], from_json);
+
+  std::istringstream csv(report::render(report, report::Format::kCsv));
+  std::string header, row;
+  std::getline(csv, header);
+  std::getline(csv, row);
+  EXPECT_EQ(row.rfind("\"a<b>&c\"\"d,e|f'g*h\\i", 0), 0u) << row;
+
+  std::istringstream markdown(report::render(report, report::Format::kMarkdown));
+  std::getline(markdown, header);
+  std::getline(markdown, row);
+  std::getline(markdown, row);
+  int cells = 0;
+  for (std::size_t i = 0; i < row.size(); ++i) cells += row[i] == '|' && (i == 0 || row[i - 1] != '\\');
+  EXPECT_EQ(cells, 9) << row;
+
+  const std::string svg = report::render(report, report::Format::kSvg);
+  EXPECT_NE(svg.find(">a&lt;b&gt;&amp;c&quot;d,e|f&apos;g*h\\i"), std::string::npos);
+  EXPECT_EQ(svg.find("a<b"), std::string::npos);
+  EXPECT_EQ(svg.find('\x01'), std::string::npos);
+
+  const std::string text = report::render(report, report::Format::kText);
+  EXPECT_NE(text.find(shown), std::string::npos);
+  EXPECT_EQ(text.find('\xff'), std::string::npos);
+}
+
+std::string log_line(const std::string& identifier, const std::string& digits, const std::string& figure) {
+  return R"({"pibench":"1.1.0","identifier":")" + identifier + R"(","digits":)" + digits + R"(,"precise_figure":)" +
+         figure + R"(,"result":"correct"})";
+}
+
+// Lines no run can have made, mixed in one file: only real runs count, and
+// every format stays valid, finite and aligned.
+TEST(Report, HostileLinesThroughEveryFormat) {
+  const std::string cut = std::string(45, 'x') + "cut\xE2\x82";  // a name cut inside a character
+  const std::string content =
+      "\xEF\xBB\xBF" + log_line("bom", "64000", "450000.0") + "\n" +  // a byte-order mark
+      "garbage\n{\"not\": \"a run\"}\n" +                             // two skipped lines
+      record("{brace}", "   491520.0    ") + "\n" +                   // a record file's name may start with {
+      record("box", runtime::field_g(NAN, 15, 7)) + "\n" + record("box", runtime::field_g(INFINITY, 15, 7)) + "\n" +
+      record("box", runtime::field_g(-1.0f, 15, 7)) + "\n" + record("box", runtime::field_g(0.0f, 15, 7)) + "\n" +
+      record("box", runtime::field_g(3e38f, 15, 7)) + "\n" + record("box", runtime::field_g(1e10f, 15, 7)) + "\n" +
+      log_line("huge", "64000", "1e308") + "\n" + log_line("huge", "64000", "1.7e308") + "\n" +
+      log_line("tiny", "64000", "5e-324") + "\n" + log_line("digits", "10000000000", "1.0") + "\n" +
+      log_line("digits", "18446744073709551615", "1.0") + "\n" + log_line("digits", "-64000", "1.0") + "\n" +
+      log_line("digits", "0", "1.0") + "\n" + log_line("digits", "3", "1.0") + "\n" +
+      log_line("digits", "64000", "-5.0") + "\n" + record("non\xEF\xBF\xBE\xEF\xBF\xBF\x01", "   300.0000    ") + "\n" +
+      record(cut, "   300.0000    ") + "\n" + record("漢字 wide", "   300.0000    ") + "\n" +
+      record("e\xCC\x81 combining", "   300.0000    ") + "\n";
+  const char* name = "hostile.dat";
+  std::ofstream(name, std::ios::binary) << content;
+  report::Runs runs;
+  {
+    runtime::FileUnit file;
+    ASSERT_TRUE(file.open_for_reading(name));
+    ASSERT_TRUE(report::read_runs(file, runs));
+  }
+  std::remove(name);
+  EXPECT_EQ(runs.skipped_lines, 12);
+  const std::optional<report::Report> r = report::summarise(runs, std::nullopt);
+  ASSERT_TRUE(r);
+  std::map<std::string, int> rows;
+  for (const report::MachineSummary& m : r->machines) {
+    rows[m.machine] += m.runs;
+    for (const double value : {m.median, m.best, m.worst, m.spread, m.relative}) {
+      EXPECT_TRUE(std::isfinite(value) && value >= 0) << m.machine;
+    }
+  }
+  const std::string shown_cut = std::string(45, 'x') + "cut\xEF\xBF\xBD";
+  EXPECT_EQ(rows, (std::map<std::string, int>{{"bom", 1},
+                                              {"{brace}", 1},
+                                              {"box", 2},
+                                              {"huge", 2},
+                                              {"tiny", 1},
+                                              {"non\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD", 1},
+                                              {shown_cut, 1},
+                                              {"漢字 wide", 1},
+                                              {"e\xCC\x81 combining", 1}}));
+
+  for (const report::Format format : {report::Format::kText, report::Format::kMarkdown, report::Format::kCsv,
+                                      report::Format::kJson, report::Format::kSvg}) {
+    const std::string out = report::render(*r, format);
+    for (const char* bad : {"nan", "inf", "\xEF\xBF\xBE", "\xEF\xBF\xBF", "\x01"}) {
+      EXPECT_EQ(out.find(bad), std::string::npos) << bad << " in\n" << out;
+    }
+    std::istringstream lines(out);
+    std::vector<std::string> table;
+    for (std::string line; std::getline(lines, line);) table.push_back(line);
+    if (format == report::Format::kText) {
+      // Every row as wide as the header up to its bar.
+      const std::size_t width = runtime::display_width(table[0]);
+      for (std::size_t i = 1; i <= r->machines.size(); ++i) {
+        EXPECT_EQ(runtime::display_width(table[i].substr(0, table[i].find("  #"))), width) << table[i];
+      }
+    } else if (format == report::Format::kCsv) {
+      for (const std::string& line : table) EXPECT_EQ(std::count(line.begin(), line.end(), ','), 7) << line;
+    } else if (format == report::Format::kJson) {
+      EXPECT_EQ(nlohmann::json::parse(out)["machines"].size(), r->machines.size());
+    } else if (format == report::Format::kMarkdown) {
+      EXPECT_EQ(table.size(), r->machines.size() + 2);
+    }
+  }
+}
+
+// One table, the same on every platform, as glibc's wcwidth() counts columns.
+TEST(Report, DisplayWidthAsTheCLibraryCountsIt) {
+  EXPECT_EQ(runtime::display_width("machine"), 7u);
+  EXPECT_EQ(runtime::display_width("漢字"), 4u);
+  EXPECT_EQ(runtime::display_width("e\xCC\x81"), 1u);
+  EXPECT_EQ(runtime::display_width("\xF0\x9F\x98\x80"), 2u);
+#if defined(__GLIBC__)
+  ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+  for (char32_t c = 0xA0; c < 0x110000; ++c) {
+    if (c >= 0xD800 && c < 0xE000) continue;
+    std::string utf8;
+    if (c < 0x800) {
+      utf8 = {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+    } else if (c < 0x10000) {
+      utf8 = {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
+              static_cast<char>(0x80 | (c & 0x3F))};
+    } else {
+      utf8 = {static_cast<char>(0xF0 | c >> 18), static_cast<char>(0x80 | (c >> 12 & 0x3F)),
+              static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+    }
+    const int expected = std::max(wcwidth(static_cast<wchar_t>(c)), 0) + (wcwidth(static_cast<wchar_t>(c)) < 0);
+    ASSERT_EQ(runtime::display_width(utf8), static_cast<std::size_t>(expected)) << std::hex << static_cast<unsigned>(c);
+  }
+  std::setlocale(LC_CTYPE, "C");
+#endif
+}
+
+TEST(Report, ACopyOfRunsStandsAlone) {
+  report::Runs runs;
+  runs.add(report::Run{"a", 0, 1.0, false});
+  report::Runs copy = runs;
+  copy.add(report::Run{"a", 0, 2.0, false});
+  copy.add(report::Run{"b", 0, 2.0, false});
+  EXPECT_EQ(runs.rows().size(), 1u);
+  EXPECT_EQ(runs.rows().begin()->second.figures.size(), 1u);
+}
+
+}  // namespace
