@@ -36,29 +36,18 @@ constexpr std::string_view kBanner =
 mp::DigitStorage arctan5, arctan239, scratch1, scratch2;
 std::string block;
 
-// arctg's lines go to the console as list-directed records.
-class ConsoleLines : public mp::Console {
- public:
-  void write_text_int(std::string_view text, std::int32_t value) override {
-    runtime::console_write(ListRecord().text(text).integer(value).str());
-  }
-  void write_empty() override { runtime::console_write(ListRecord().str()); }
-};
-
-void console_line(std::string_view text) { runtime::console_write(ListRecord().text(text).str()); }
-
 // Banner, prompt and answer until a digit count is accepted; stop 901 at
 // the end of input or an unreadable answer.
-Sizes hold_dialogue(std::int32_t digits_per_element) {
+Sizes hold_dialogue(std::int32_t digits_per_element, runtime::ByteSource& answer) {
   const std::int32_t max_digits = 16000 * digits_per_element;
   runtime::console_write(kBanner);
-  console_line("The last Tarnoval.Dat line is copied before updating.");
-  console_line("Hit Ctrl-Z to quit.");
+  runtime::console_write(ListRecord().text("The last Tarnoval.Dat line is copied before updating.").str());
+  runtime::console_write(ListRecord().text("Hit Ctrl-Z to quit.").str());
 
   std::int32_t digit_count = 16000;
   for (;;) {
     runtime::console_write(" Enter number of digits for pi [4;" + runtime::field_i(max_digits, 5) + "] ");
-    const runtime::ReadOutcome read = runtime::read_list_integer(runtime::console_input(), digit_count);
+    const runtime::ReadOutcome read = runtime::read_list_integer(answer, digit_count);
     if (read == runtime::ReadOutcome::kEnd || read == runtime::ReadOutcome::kError) runtime::stop(901);
     runtime::console_write(ListRecord().str());
     runtime::console_write(ListRecord().integer(digit_count).text(" has been entered.").str());
@@ -70,53 +59,58 @@ Sizes hold_dialogue(std::int32_t digits_per_element) {
     break;
   }
 
-  Sizes sizes{};
-  sizes.group_count = (digit_count - 1) / digits_per_element + 1;
-  sizes.accepted_digits = digits_per_element * sizes.group_count;
-  sizes.vector_length = sizes.group_count + 1;
+  const Sizes sizes = sizes_of(digit_count, digits_per_element);
   runtime::console_write(ListRecord().integer(sizes.accepted_digits).text(" has been accepted.").str());
   return sizes;
 }
 
+std::string text_record(std::string_view text) { return std::string(ListRecord().text(text).str()); }
+
 // Records to a result file; stop 903 when the write fails.
-void to_file(std::string_view records, runtime::FileUnit& file) {
+void to_file(std::string_view records, runtime::FileUnit& file, RunConsole& console) {
   if (!file.write(records)) {
-    console_line("Write error.");
+    console.message(ListRecord().text("Write error.").str());
     runtime::stop(903);
   }
 }
 
-// A record for the console, then the same for a result file.
-void to_console_and_file(std::string_view record, runtime::FileUnit& file) {
-  runtime::console_write(record);
-  to_file(record, file);
-}
-
 std::string time_record(std::string_view label, const char (&time_text)[8]) {
-  return " " + std::string(label) + " " + std::string(time_text, 8) + "\n";
+  std::string record(" ");
+  record.append(label).append(" ").append(time_text, 8).append("\n");
+  return record;
 }
 
 std::span<const std::int32_t> groups_of(const mp::DigitStorage& v, const Sizes& sizes) {
   return std::span<const std::int32_t>(v.data(), static_cast<std::size_t>(sizes.group_count));
 }
 
+// How a run ends when it reached its normal end: by the normal stop (a
+// plain run), or by returning its facts (a batch's).
+enum class AtNormalEnd { kStop, kReturn };
+
 // One run from the accepted answer on: the result files, the timed
 // computation, the check of the result and the record file. Every run that
-// reached the end of the timed computation ends in end_run().
+// reached the end of the timed computation tells at_end how it ended.
 class Run {
  public:
-  Run(const Sizes& sizes, RunEnd* at_end, PiFault fault) : at_end_(at_end), fault_(fault) { facts_.sizes = sizes; }
+  Run(const Sizes& sizes, RunEnd* at_end, PiFault fault, RunConsole& console, AtNormalEnd normal_end, bool files)
+      : at_end_(at_end), fault_(fault), console_(console), normal_end_(normal_end), files_(files) {
+    facts_.sizes = sizes;
+  }
 
-  [[noreturn]] void go() {
+  RunFacts go() {
     compute_pi();
     check_result();
-    record_benchmark();
+    if (files_) record_benchmark();
+    if (at_end_ != nullptr) at_end_->run_ended(facts_, 0);
+    if (normal_end_ == AtNormalEnd::kStop) runtime::stop();
+    return facts_;
   }
 
  private:
+  // A stop with a code ends the run, and a batch with it.
   [[noreturn]] void end_run(int code) {
     if (at_end_ != nullptr) at_end_->run_ended(facts_, code);
-    if (code == 0) runtime::stop();
     runtime::stop(code);
   }
 
@@ -124,13 +118,18 @@ class Run {
   // reached its end.
   void to_file_after(std::string_view records, runtime::FileUnit& file) {
     if (!file.write(records)) {
-      console_line("Write error.");
+      console_.message(text_record("Write error."));
       end_run(903);
     }
   }
 
+  void to_console_and_file(std::string_view record, runtime::FileUnit& file) {
+    console_.progress(record);
+    to_file(record, file, console_);
+  }
+
   void to_console_and_file_after(std::string_view record, runtime::FileUnit& file) {
-    runtime::console_write(record);
+    console_.progress(record);
     to_file_after(record, file);
   }
 
@@ -138,12 +137,16 @@ class Run {
   // arctangents, pi, the size and the times.
   void compute_pi() {
     const Sizes& sizes = facts_.sizes;
-    if (!test_file_.open("PI.Tst")) {
-      console_line("Error opening Pi.Tst");
+    if (!files_) {
+      test_file_.open_discarding();
+      out_file_.open_discarding();
+    }
+    if (files_ && !test_file_.open("PI.Tst")) {
+      console_.message(text_record("Error opening Pi.Tst"));
       runtime::stop(1000);
     }
-    if (!out_file_.open("PI.OUT")) {
-      console_line("Error opening Pi.Out");
+    if (files_ && !out_file_.open("PI.OUT")) {
+      console_.message(text_record("Error opening Pi.Out"));
       runtime::stop(1001);
     }
     char start_text[8];
@@ -153,8 +156,12 @@ class Run {
     to_console_and_file(" Speed test data: dimension is " + runtime::field_i(sizes.vector_length, 5) + "\n",
                         test_file_);
     to_console_and_file(time_record("Start time", start_text), test_file_);
-    console_line("Calculating arctg(1/5).");
-    facts_.interval = timed_computation(sizes, out_file_);
+    console_.progress(text_record("Calculating arctg(1/5)."));
+    facts_.before = runtime::os::machine_state();
+    facts_.interval = timed_computation(sizes, out_file_, console_);
+    facts_.after = runtime::os::machine_state();
+    facts_.marks = console_.marks;
+    facts_.mark_count = console_.mark_count;
     facts_.duration = runtime::whole_seconds(facts_.interval.start, facts_.interval.end);
     if (fault_ != nullptr) fault_(arctan5);
 
@@ -170,34 +177,34 @@ class Run {
   void check_result() {
     facts_.wrong_from = mp::first_wrong_decimal(arctan5, facts_.sizes.vector_length);
     if (facts_.wrong_from == 0) return;
-    runtime::console_write(ListRecord().text("The result is wrong from decimal").integer(facts_.wrong_from).str());
+    console_.message(ListRecord().text("The result is wrong from decimal").integer(facts_.wrong_from).str());
     end_run(904);
   }
 
   [[noreturn]] void record_file_error() {
-    console_line("Error reading/writing benchmark file.");
+    console_.message(text_record("Error reading/writing benchmark file."));
     end_run(912);
   }
 
   // Turns a duration of more than a second into the benchmark figure and
   // adds it, after the identifier on the last line, to the record file. The
   // record file's lock is given back before the run's end is told.
-  [[noreturn]] void record_benchmark() {
+  void record_benchmark() {
     const float duration = facts_.duration;
-    if (!(duration > 1.0f)) end_run(0);
+    if (!(duration > 1.0f)) return;
     const long double digits = static_cast<float>(facts_.sizes.accepted_digits);
     const auto benchmark_figure = static_cast<float>(static_cast<long double>(0.0006f) * digits * digits / duration);
 
     runtime::FileUnit record_file;
     if (!record_file.open("Tarnoval.Dat")) {
-      console_line("Error opening Tarnoval.Dat");
+      console_.message(text_record("Error opening Tarnoval.Dat"));
       end_run(1002);
     }
     record_file.lock_exclusive();
     runtime::FileUnit::Record50 last_line;
     if (!runtime::read_identifier(record_file, last_line)) record_file_error();
     const std::string_view identifier(last_line.data(), last_line.size());
-    runtime::console_write(ListRecord().text(identifier).real(benchmark_figure).str());
+    console_.progress(ListRecord().text(identifier).real(benchmark_figure).str());
     {
       const runtime::InterruptsHeld held;
       if (!record_file.append_line(std::string(identifier) + " " + runtime::field_g(benchmark_figure, 15, 7))) {
@@ -207,12 +214,14 @@ class Run {
     record_file.close();
     facts_.identifier = identifier;
     facts_.figure = benchmark_figure;
-    end_run(0);
   }
 
   RunFacts facts_;
   RunEnd* at_end_;
   PiFault fault_;
+  RunConsole& console_;
+  AtNormalEnd normal_end_;
+  bool files_;
   runtime::FileUnit test_file_, out_file_;
 };
 
@@ -226,32 +235,66 @@ std::int32_t set_up() {
   return mp::digits_per_element(mp::common.radix);
 }
 
-TimedInterval timed_computation(const Sizes& sizes, runtime::FileUnit& out_file) {
+Sizes sizes_of(std::int32_t digit_count, std::int32_t digits_per_element) {
+  Sizes sizes{};
+  sizes.group_count = (digit_count - 1) / digits_per_element + 1;
+  sizes.accepted_digits = digits_per_element * sizes.group_count;
+  sizes.vector_length = sizes.group_count + 1;
+  return sizes;
+}
+
+void RunConsole::progress(std::string_view records) {
+  if (!quiet_) runtime::console_write(records);
+}
+
+void RunConsole::message(std::string_view records) { runtime::console_write(records); }
+
+void RunConsole::write_text_int(std::string_view text, std::int32_t value) {
+  progress(ListRecord().text(text).integer(value).str());
+}
+
+void RunConsole::write_empty() { progress(ListRecord().str()); }
+
+void RunConsole::passed_mark(std::int32_t steps_done) {
+  if (mark_count < marks.size()) marks[mark_count++] = {runtime::os::mark_seconds(), steps_done};
+}
+
+TimedInterval timed_computation(const Sizes& sizes, runtime::FileUnit& out_file, RunConsole& console) {
   const std::int32_t n = sizes.vector_length;
-  ConsoleLines console;
+  console.mark_count = 0;
   TimedInterval interval;
   interval.start = runtime::read_clocks();  // the timed interval begins
+  console.passed_mark(0);
   mp::arctg(arctan5, scratch1, scratch2, n, 5, console);
   runtime::group_records(block, " ArcTangent( 1 / 5 ) = 0.", 26, groups_of(arctan5, sizes));
-  to_file(block, out_file);
-  console_line("Calculating arctg(1/239).");
+  to_file(block, out_file, console);
+  console.progress(ListRecord().text("Calculating arctg(1/239).").str());
+  console.passed_mark(0);
   mp::arctg(arctan239, scratch1, scratch2, n, 239, console);
   runtime::group_records(block, " ArcTangent( 1/239 ) = 0.", 26, groups_of(arctan239, sizes));
-  to_file(block, out_file);
-  console_line("Calculating arctg(1/5)*4.");
+  to_file(block, out_file, console);
+  console.progress(ListRecord().text("Calculating arctg(1/5)*4.").str());
   mp::vec_mul_small(arctan5, n, 4);
-  console_line("Calculating arctg(1/5)*4-arctg(1/239).");
+  console.progress(ListRecord().text("Calculating arctg(1/5)*4-arctg(1/239).").str());
   mp::vec_sub(arctan5, arctan239, n);
-  console_line("Calculating pi=(arctg(1/5)*4-arctg(1/239))*4.");
+  console.progress(ListRecord().text("Calculating pi=(arctg(1/5)*4-arctg(1/239))*4.").str());
   mp::vec_mul_small(arctan5, n, 4);       // the integer part 3 is dropped
   interval.end = runtime::read_clocks();  // the timed interval ends
   return interval;
 }
 
-void run_benchmark(RunEnd* at_end, PiFault fault) {
+void run_benchmark(RunEnd* at_end, PiFault fault, runtime::ByteSource* answer) {
   const std::int32_t digits_per_element = set_up();
-  Run run(hold_dialogue(digits_per_element), at_end, fault);
-  run.go();
+  RunConsole console;
+  const Sizes sizes = hold_dialogue(digits_per_element, answer != nullptr ? *answer : runtime::console_input());
+  Run(sizes, at_end, fault, console, AtNormalEnd::kStop, true).go();
+  runtime::stop();  // not reached: the run ends in a stop
+}
+
+RunFacts run_in_batch(const Sizes& sizes, BatchRun kind, RunEnd* at_end, PiFault fault) {
+  RunConsole console(true);
+  const bool measured = kind == BatchRun::kMeasured;
+  return Run(sizes, measured ? at_end : nullptr, fault, console, AtNormalEnd::kReturn, measured).go();
 }
 
 }  // namespace driver

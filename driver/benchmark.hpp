@@ -1,9 +1,15 @@
 #pragma once
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
+#include "mp/console.hpp"
 #include "mp/digits.hpp"
 #include "runtime/clock.hpp"
+#include "runtime/list_input.hpp"
+#include "runtime/os.hpp"
 #include "runtime/unit.hpp"
 
 namespace driver {
@@ -18,9 +24,37 @@ struct Sizes {
   std::int32_t vector_length;
 };
 
+// The sizes of a run of `digit_count` digits (4..64000), raised to whole elements.
+Sizes sizes_of(std::int32_t digit_count, std::int32_t digits_per_element);
+
 // The clock readings at the start and the end of the timed interval.
 struct TimedInterval {
   runtime::ClockReading start{}, end{};
+};
+
+// The monotonic clock read as each series starts and passes its marks.
+struct SeriesMark {
+  double seconds;
+  std::int32_t steps_done;  // 0 at the start of a series
+};
+constexpr std::size_t kSeriesMarks = 2 * (mp::kMarksPerSeries + 1);
+
+// The console of a run: a plain run shows every line, a run of a batch
+// only the messages of its stops. It also keeps the series' marks.
+class RunConsole : public mp::Console {
+ public:
+  explicit RunConsole(bool quiet = false) : quiet_(quiet) {}
+  void progress(std::string_view records);  // not shown when quiet
+  void message(std::string_view records);   // always shown
+  void write_text_int(std::string_view text, std::int32_t value) override;
+  void write_empty() override;
+  void passed_mark(std::int32_t steps_done) override;
+
+  std::array<SeriesMark, kSeriesMarks> marks{};
+  std::size_t mark_count = 0;
+
+ private:
+  bool quiet_;
 };
 
 // What a run that reached the end of its timed computation did.
@@ -31,6 +65,11 @@ struct RunFacts {
   std::int32_t wrong_from = 0;  // the first wrong decimal; 0 for a correct result
   std::string identifier;       // as recorded, blank-padded to 50; empty when nothing was
   float figure = 0;             // as recorded; 0 when nothing was
+  // The machine just before and just after the timed interval, and the
+  // series' marks within it.
+  runtime::os::MachineState before, after;
+  std::array<SeriesMark, kSeriesMarks> marks{};
+  std::size_t mark_count = 0;
 };
 
 // Told as such a run ends, before its stop: with code 0 for the normal
@@ -49,10 +88,21 @@ std::int32_t set_up();
 
 // The timed interval: both series with their console lines and their
 // blocks of PI.OUT, and the combination into pi. Allocates nothing.
-TimedInterval timed_computation(const Sizes& sizes, runtime::FileUnit& out_file);
+TimedInterval timed_computation(const Sizes& sizes, runtime::FileUnit& out_file, RunConsole& console);
 
-// The whole benchmark run: dialogue, computation, result files, the check
-// of the result, record file. Never returns: every run ends in a stop.
-[[noreturn]] void run_benchmark(RunEnd* at_end = nullptr, PiFault fault = nullptr);
+// The whole benchmark run: dialogue (its answer from `answer` when given,
+// else from standard input), computation, result files, the check of the
+// result, record file. Never returns: every run ends in a stop.
+[[noreturn]] void run_benchmark(RunEnd* at_end = nullptr, PiFault fault = nullptr,
+                                runtime::ByteSource* answer = nullptr);
+
+// How a run of a batch goes: measured, it writes, records and logs as a
+// plain run does; a warm-up run writes, records and logs nothing. Its
+// console shows only the messages of a stop.
+enum class BatchRun { kMeasured, kWarmUp };
+
+// One run of a batch at `sizes` after set_up(): returns its facts at a
+// normal end, and stops as a plain run does at any other.
+RunFacts run_in_batch(const Sizes& sizes, BatchRun kind, RunEnd* at_end, PiFault fault = nullptr);
 
 }  // namespace driver

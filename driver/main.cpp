@@ -1,31 +1,37 @@
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "driver/about.hpp"
+#include "driver/batch.hpp"
 #include "driver/benchmark.hpp"
+#include "driver/options.hpp"
 #include "driver/run_log.hpp"
 #include "report/report.hpp"
+#include "runtime/list_input.hpp"
 #include "runtime/stop.hpp"
-#include "runtime/text.hpp"
 
 // No argument: the benchmark, as it always was. Anything else is one of the
-// options beside it, or an error.
+// options beside it, or an error that starts nothing.
 int main(int argc, char** argv) {
   runtime::start_process();
   const std::vector<std::string> args(argv + 1, argv + argc);
-  const auto unknown = [](const std::string& what) {
-    runtime::exit_with_error("pibench: " + runtime::displayable(what) + " (see pibench --help)");
-  };
   if (args.empty()) driver::run_benchmark();
   const std::string& option = args.front();
   if (option == "--report") report::run_report({args.begin() + 1, args.end()});
-  if (args.size() > 1 && (option == "--version" || option == "--help")) unknown(option + " takes no argument");
+  if (args.size() > 1 && (option == "--version" || option == "--help")) {
+    runtime::exit_with_error("pibench: " + option + " takes no argument (see pibench --help)");
+  }
   if (option == "--version") driver::show_version();
   if (option == "--help") driver::show_help();
-  if (option == "--log") {
-    if (args.size() != 2) unknown(args.size() == 1 ? "--log needs a file name" : "--log takes one file name");
-    driver::RunLog log(args[1].c_str());
-    driver::run_benchmark(&log);
+  const driver::BenchmarkOptions options = driver::parse_benchmark_options(args);
+  std::optional<driver::RunLog> log;
+  if (options.log) log.emplace(options.log->c_str());
+  driver::RunEnd* const at_end = log ? &*log : nullptr;
+  if (options.batch()) driver::run_batch(options, at_end);
+  if (options.digits) {
+    runtime::StringSource answer(std::to_string(*options.digits) + "\n");
+    driver::run_benchmark(at_end, nullptr, &answer);
   }
-  unknown(option.starts_with("-") ? "unknown option '" + option + "'" : "unexpected argument '" + option + "'");
+  driver::run_benchmark(at_end);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "driver/build_info.hpp"
+#include "driver/disturbance.hpp"
 #include "runtime/clock.hpp"
 #include "runtime/format.hpp"
 #include "runtime/log_keys.hpp"
@@ -23,6 +24,11 @@ namespace key = runtime::log_key;
 template <typename T>
 Json or_null(const std::optional<T>& value) {
   return value ? Json(*value) : Json(nullptr);
+}
+
+std::optional<double> micro(const std::optional<double>& seconds) {
+  if (!seconds) return std::nullopt;
+  return std::round(*seconds * 1e6) / 1e6;
 }
 
 // A single-precision figure as the record file shows it, 7 significant digits.
@@ -52,6 +58,7 @@ RunLog::RunLog(const char* name) : name_(name) {
 
 std::string log_line(const RunFacts& facts, int stop_code) {
   const runtime::os::SystemFacts system = runtime::os::system_facts();
+  const RunHealth health = assess(facts);
   const double elapsed = std::round(runtime::elapsed_seconds(facts.interval.start, facts.interval.end) * 1e6) / 1e6;
   const double digits = facts.sizes.accepted_digits;
   const bool recorded = !facts.identifier.empty();
@@ -74,6 +81,13 @@ std::string log_line(const RunFacts& facts, int stop_code) {
       {key::kResult, facts.wrong_from == 0 ? key::kCorrect : key::kWrong},
       {key::kWrongFrom, facts.wrong_from == 0 ? Json(nullptr) : Json(facts.wrong_from)},
       {key::kStop, stop_code == 0 ? Json(nullptr) : Json(stop_code)},
+      {key::kCpuSeconds, or_null(micro(health.cpu_seconds))},
+      {key::kFrequencyMhz,
+       {{key::kAtStart, or_null(health.frequency_start)}, {key::kAtEnd, or_null(health.frequency_end)}}},
+      {key::kLoadAverage, or_null(health.load_average)},
+      {key::kStealSeconds, or_null(micro(health.steal_seconds))},
+      {key::kSlices, health.slices},
+      {key::kDisturbed, or_null(health.disturbed)},
       {key::kSystem,
        {{key::kCpu, or_null(system.cpu)},
         {key::kLogicalCpus, or_null(system.logical_cpus)},
@@ -92,7 +106,7 @@ void RunLog::run_ended(const RunFacts& facts, int code) {
     const runtime::InterruptsHeld held;
     written = file_.append_line_at_end(line);
   }
-  file_.close();
+  file_.unlock();
   if (!written) {
     runtime::error_write("pibench: cannot write the run log '" + runtime::displayable(name_) + "'\n");
     if (code == 0) runtime::exit_with_status(1);

@@ -27,8 +27,11 @@ void arctg(DigitVector result, DigitVector term, DigitVector power, std::int32_t
   vec_div_small(power, n, x);
   vec_copy(power, result, n);
 
+  const std::int32_t steps = expansion / 2;
+  std::int32_t mark = 1;
+  std::int32_t next_mark = steps / kMarksPerSeries;  // in steps done: a compare a step
   std::int32_t k = 2;
-  for (std::int32_t step = expansion / 2; step > 0; --step) {
+  for (std::int32_t done = 1; done <= steps; ++done) {
     advance_power();  // 1 / x^(2k-1)
     vec_copy(power, term, n);
     vec_div_small(term, n, 2 * k - 1);
@@ -38,7 +41,13 @@ void arctg(DigitVector result, DigitVector term, DigitVector power, std::int32_t
     vec_div_small(term, n, 2 * k + 1);
     vec_add(result, term, n);
     k += 2;
+    if (done == next_mark && mark < kMarksPerSeries) {
+      console.passed_mark(done);
+      ++mark;
+      next_mark = static_cast<std::int32_t>(static_cast<std::int64_t>(steps) * mark / kMarksPerSeries);
+    }
   }
+  console.passed_mark(steps);
 }
 
 }  // namespace mp

@@ -12,6 +12,12 @@ class Console {
   virtual void write_text_int(std::string_view text, std::int32_t value) = 0;
   // A list-directed record with no items: an empty line.
   virtual void write_empty() = 0;
+  // Told as the series passes each of its marks: after steps_done of its
+  // total steps, at kMarksPerSeries even fractions, the last at the end.
+  // Nothing is done here; a run that measures its evenness listens.
+  virtual void passed_mark(std::int32_t /*steps_done*/) {}
 };
+
+constexpr std::int32_t kMarksPerSeries = 4;
 
 }  // namespace mp

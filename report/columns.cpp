@@ -42,6 +42,9 @@ constexpr Column kColumns[] = {
     {"relative", "relative", 10, [](const MachineSummary& m) { return short_fixed(m.relative, 3); },
      [](const MachineSummary& m) { return short_fixed(m.relative, 4); },
      [](const MachineSummary& m) { return rounded(m.relative); }},
+    {"disturbed", "disturbed", 11, [](const MachineSummary& m) { return std::to_string(m.disturbed); },
+     [](const MachineSummary& m) { return std::to_string(m.disturbed); },
+     [](const MachineSummary& m) { return Json(m.disturbed); }},
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "runtime/log_keys.hpp"
 #include "runtime/record_file.hpp"
+#include "runtime/text.hpp"
 
 namespace report {
 
@@ -35,7 +36,7 @@ std::optional<std::string> string_at(const Json& object, const char* name) {
 std::optional<Run> record_run(const runtime::FileUnit::Line& line) {
   const std::optional<runtime::Record> record = runtime::parse_record(line);
   if (!record || !real_figure(record->figure)) return std::nullopt;
-  return Run{std::string(record->machine), 0, record->figure, false};
+  return Run{std::string(record->machine), 0, record->figure, false, {}};
 }
 
 std::optional<Run> log_run(std::string_view line) {
@@ -60,7 +61,17 @@ std::optional<Run> log_run(std::string_view line) {
     if (system != nullptr && system->is_object()) machine = string_at(*system, key::kCpu);
   }
   if (!machine) return std::nullopt;
-  return Run{*machine, static_cast<int>(digits->get<std::int64_t>()), figure->get<double>(), true};
+  Run logged{*machine, static_cast<int>(digits->get<std::int64_t>()), figure->get<double>(), true, {}};
+  // A reason's kind is its words before the first figure or colon.
+  if (const Json* disturbed = member(run, key::kDisturbed); disturbed != nullptr && disturbed->is_array()) {
+    for (const Json& reason : *disturbed) {
+      std::string kind = reason.is_string() ? reason.get<std::string>() : "";
+      kind = kind.substr(0, kind.find_first_of("0123456789:"));
+      kind.erase(kind.find_last_not_of(' ') + 1);
+      logged.disturbances.push_back(kind.empty() ? "other" : runtime::displayable(kind));
+    }
+  }
+  return logged;
 }
 
 bool read_runs(runtime::FileUnit& file, Runs& runs) {

@@ -47,6 +47,7 @@ class Output {
 struct Arguments {
   Format format = Format::kText;
   std::optional<std::string> reference;
+  bool all_runs = false;
   std::vector<std::string> files;
 };
 
@@ -69,6 +70,8 @@ Arguments parse(const std::vector<std::string>& arguments) {
       } else {
         usage_error("unknown format '" + runtime::displayable(value) + "': text, markdown, csv, json or svg");
       }
+    } else if (a == "--all-runs") {
+      parsed.all_runs = true;
     } else if (a.starts_with("--")) {
       usage_error("unknown option '" + runtime::displayable(a) + "' for --report");
     } else {
@@ -81,8 +84,8 @@ Arguments parse(const std::vector<std::string>& arguments) {
 
 // Every file read whole before anything is printed; a file that cannot be
 // read is an error, and one file named twice (by any name) counts once.
-Runs read_all(const std::vector<std::string>& files) {
-  Runs runs;
+Runs read_all(const std::vector<std::string>& files, bool all_runs) {
+  Runs runs(all_runs);
   std::vector<runtime::os::FileId> seen;
   for (const std::string& name : files) {
     runtime::FileUnit file;
@@ -100,7 +103,7 @@ Runs read_all(const std::vector<std::string>& files) {
 
 void run_report(const std::vector<std::string>& arguments) {
   const Arguments a = parse(arguments);
-  Runs runs = read_all(a.files);
+  Runs runs = read_all(a.files, a.all_runs);
   if (a.reference) {
     const std::string wanted = runtime::displayable(*a.reference);
     const bool found = std::any_of(runs.rows().begin(), runs.rows().end(),

@@ -11,8 +11,16 @@ void Runs::add(const Run& run) {
     row = rows_.emplace(std::move(key), Figures{}).first;
     row->second.first_seen = static_cast<std::int64_t>(rows_.size());
   }
-  row->second.figures.push_back(run.figure);
   row->second.precise = row->second.precise && run.precise;
+  if (!run.disturbances.empty()) {
+    ++row->second.disturbed;
+    if (!all_runs_) {
+      ++left_out_runs;
+      for (const std::string& kind : run.disturbances) ++left_out[kind];
+      return;
+    }
+  }
+  row->second.figures.push_back(run.figure);
 }
 
 }  // namespace report

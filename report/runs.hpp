@@ -2,6 +2,7 @@
 // The figures of every machine, as the report gathers them from files.
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -15,6 +16,9 @@ struct Run {
   int digits = 0;        // known for logged runs only; 0 when not
   double figure = 0;     // finite and positive
   bool precise = false;  // from a run log, timed to the microsecond
+  // What disturbed a logged run, each reason's kind ("cpu share",
+  // "uneven"); empty for a clean run or one that could not tell.
+  std::vector<std::string> disturbances;
 };
 
 // A row of the report: one machine (as runtime::displayable shows its
@@ -33,6 +37,7 @@ struct RowKeyHash {
 // The figures of one row.
 struct Figures {
   std::vector<double> figures;
+  int disturbed = 0;            // runs found disturbed, whether their figures count or not
   std::int64_t first_seen = 0;  // the row's place in the files, for a stable order
   bool precise = true;          // every figure from a run log
 };
@@ -41,8 +46,13 @@ struct Figures {
 // not runs. Memory grows with the rows and their figures only.
 class Runs {
  public:
+  // Disturbed runs are counted; their figures count only with `all_runs`.
+  explicit Runs(bool all_runs = false) : all_runs_(all_runs) {}
   void add(const Run& run);
   std::int64_t skipped_lines = 0;
+  // The disturbed runs left out, by the kind of each reason.
+  std::map<std::string, int> left_out;
+  int left_out_runs = 0;
 
   using Rows = std::unordered_map<RowKey, Figures, RowKeyHash>;
   const Rows& rows() const { return rows_; }
@@ -50,6 +60,7 @@ class Runs {
   Rows take_rows() && { return std::move(rows_); }
 
  private:
+  bool all_runs_;
   Rows rows_;
 };
 

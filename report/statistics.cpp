@@ -17,17 +17,18 @@ double median_of_sorted(const std::vector<double>& figures) {
 double finite_ratio(double a, double b) { return std::min(a / b, std::numeric_limits<double>::max()); }
 
 std::optional<Report> summarise(Runs runs, const std::optional<std::string>& reference) {
-  Report report{"", runs.skipped_lines, {}};
+  Report report{"", runs.skipped_lines, runs.left_out, runs.left_out_runs, {}};
   Runs::Rows rows = std::move(runs).take_rows();
   while (!rows.empty()) {
     auto node = rows.extract(rows.begin());
     std::vector<double>& figures = node.mapped().figures;
+    if (figures.empty()) continue;  // every run disturbed and left out
     std::sort(figures.begin(), figures.end());
     const double median = median_of_sorted(figures);
     report.machines.push_back({std::move(node.key().machine), node.key().digits, static_cast<int>(figures.size()),
                                median, figures.back(), figures.front(),
                                finite_ratio(figures.back() - figures.front(), median), 1.0, node.mapped().precise,
-                               node.mapped().first_seen});
+                               node.mapped().first_seen, node.mapped().disturbed});
   }
   std::sort(report.machines.begin(), report.machines.end(), [](const MachineSummary& a, const MachineSummary& b) {
     return a.median != b.median ? a.median > b.median : a.first_seen < b.first_seen;

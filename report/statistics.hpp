@@ -3,6 +3,7 @@
 // median relative to the reference row's.
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,11 +21,14 @@ struct MachineSummary {
   double median, best, worst, spread, relative;
   bool precise;  // every figure from a run log
   std::int64_t first_seen;
+  int disturbed;  // runs found disturbed
 };
 
 struct Report {
   std::string reference;
   std::int64_t skipped_lines;
+  std::map<std::string, int> left_out;  // disturbed runs left out, by the kind of reason
+  int left_out_runs;
   // The fastest median first, equal ones as the files had them. A deque
   // grows as the rows it is made from are given back.
   std::deque<MachineSummary> machines;

@@ -63,6 +63,12 @@ void write_text(const Report& r, const Sink& out) {
   if (any_row(r, [&](const MachineSummary& m) { return m.digits != r.machines.front().digits; })) {
     notes += "Warning: the rows differ in digit count; only figures of the same count compare.\n";
   }
+  if (r.left_out_runs > 0) {
+    std::string why;
+    for (const auto& [kind, count] : r.left_out) why += (why.empty() ? "" : ", ") + kind + " " + std::to_string(count);
+    notes += std::to_string(r.left_out_runs) + (r.left_out_runs == 1 ? " disturbed run" : " disturbed runs") +
+             " left out of the medians (" + why + "); --all-runs keeps them.\n";
+  }
   if (r.skipped_lines > 0) notes += skipped_text(r.skipped_lines) + ".\n";
   out(notes);
 }

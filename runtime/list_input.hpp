@@ -3,6 +3,8 @@
 // reads it from a sequential formatted unit: one statement consumes the rest
 // of the record (line) it ends in.
 #include <cstdint>
+#include <string>
+#include <utility>
 
 namespace runtime {
 
@@ -12,6 +14,17 @@ class ByteSource {
   static constexpr int kEnd = -1;
   virtual ~ByteSource() = default;
   virtual int get() = 0;  // a byte 0..255, or kEnd
+};
+
+// The bytes of a string: an answer given on the command line.
+class StringSource : public ByteSource {
+ public:
+  explicit StringSource(std::string bytes) : bytes_(std::move(bytes)) {}
+  int get() override { return next_ < bytes_.size() ? static_cast<unsigned char>(bytes_[next_++]) : kEnd; }
+
+ private:
+  std::string bytes_;
+  std::size_t next_ = 0;
 };
 
 enum class ReadOutcome {

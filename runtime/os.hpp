@@ -82,6 +82,7 @@ bool truncate(File file, std::int64_t size);
 // is closed. The null device takes no lock, so that one process may use it
 // as two files.
 void lock_exclusive(File file);
+void unlock(File file);
 
 void close_file(File file);
 
@@ -94,6 +95,11 @@ void unblock_interrupts();
 // stepped.
 double monotonic_seconds();
 
+// The same clock for the marks within the timed interval, read straight
+// from the kernel where the C library could be interposed (a test's fake
+// clock moves on at every reading it sees, and must see only the run's own).
+double mark_seconds();
+
 // What the machine is, for a run log; what cannot be found is empty.
 struct SystemFacts {
   std::optional<std::string> cpu;  // the processor's model name
@@ -103,6 +109,16 @@ struct SystemFacts {
   std::optional<std::string> governor;  // the frequency governor of the processor this runs on
 };
 SystemFacts system_facts();
+
+// What can be read of the machine's state at either end of a timed
+// interval, to tell a disturbed run; empty for what the system does not show.
+struct MachineState {
+  std::optional<double> cpu_seconds;    // this process's user and system time
+  std::optional<double> frequency_mhz;  // the current frequency of the processor it runs on
+  std::optional<double> load_average;   // over the last minute
+  std::optional<double> steal_seconds;  // what a virtual machine's host gave to others, since boot
+};
+MachineState machine_state();
 
 // The offset of local time from UTC at `time`, in seconds east.
 long utc_offset(std::time_t time);

@@ -5,6 +5,7 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -167,6 +168,8 @@ void lock_exclusive(File file) {
   }
 }
 
+void unlock(File file) { ::flock(fd_of(file), LOCK_UN); }
+
 void close_file(File file) { ::close(fd_of(file)); }
 
 void block_interrupts() {
@@ -214,6 +217,24 @@ double monotonic_seconds() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
+double mark_seconds() {
+#if defined(__linux__)
+  // The kernel's 64-bit timespec, on 32-bit targets by its own call.
+  struct {
+    std::int64_t seconds, nanoseconds;
+  } now{};
+#if defined(SYS_clock_gettime64)
+  ::syscall(SYS_clock_gettime64, CLOCK_MONOTONIC, &now);
+#else
+  static_assert(sizeof(long) == 8, "the 64-bit call on a 64-bit target");
+  ::syscall(SYS_clock_gettime, CLOCK_MONOTONIC, &now);
+#endif
+  return static_cast<double>(now.seconds) + static_cast<double>(now.nanoseconds) * 1e-9;
+#else
+  return monotonic_seconds();
+#endif
+}
+
 SystemFacts system_facts() {
   SystemFacts facts;
   facts.cpu = cpu_name();
@@ -231,6 +252,66 @@ SystemFacts system_facts() {
   }
 #endif
   return facts;
+}
+
+namespace {
+
+#if defined(__linux__)
+std::optional<double> first_number_in(const std::string& path) {
+  std::ifstream in(path);
+  double value = 0;
+  if (in >> value) return value;
+  return std::nullopt;
+}
+
+// scaling_cur_freq of the processor this runs on, else its "cpu MHz" in /proc/cpuinfo.
+std::optional<double> current_frequency_mhz() {
+  const int cpu = ::sched_getcpu();
+  if (cpu < 0) return std::nullopt;
+  const std::string base = "/sys/devices/system/cpu/cpu" + std::to_string(cpu) + "/cpufreq/scaling_cur_freq";
+  if (const std::optional<double> khz = first_number_in(base); khz && *khz > 0) return *khz / 1000;
+  std::ifstream in("/proc/cpuinfo");
+  int processor = -1;
+  for (std::string line; std::getline(in, line);) {
+    const std::size_t colon = line.find(':');
+    if (colon == std::string::npos) continue;
+    const std::string key = line.substr(0, line.find_last_not_of(" \t", colon - 1) + 1);
+    if (key == "processor") processor = std::atoi(line.c_str() + colon + 1);
+    if (key == "cpu MHz" && processor == cpu) return std::atof(line.c_str() + colon + 1);
+  }
+  return std::nullopt;
+}
+
+// The eighth figure of /proc/stat's "cpu" line, in clock ticks.
+std::optional<double> steal_since_boot() {
+  std::ifstream in("/proc/stat");
+  std::string label;
+  double ticks[8] = {};
+  if (!(in >> label) || label != "cpu") return std::nullopt;
+  for (double& t : ticks) {
+    if (!(in >> t)) return std::nullopt;
+  }
+  const long per_second = ::sysconf(_SC_CLK_TCK);
+  return per_second > 0 ? std::optional<double>(ticks[7] / static_cast<double>(per_second)) : std::nullopt;
+}
+#endif
+
+}  // namespace
+
+MachineState machine_state() {
+  MachineState state;
+  rusage usage{};
+  if (::getrusage(RUSAGE_SELF, &usage) == 0) {
+    state.cpu_seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+  }
+  double load = 0;
+  if (::getloadavg(&load, 1) == 1) state.load_average = load;
+#if defined(__linux__)
+  state.frequency_mhz = current_frequency_mhz();
+  state.steal_seconds = steal_since_boot();
+#endif
+  return state;
 }
 
 long utc_offset(std::time_t time) {

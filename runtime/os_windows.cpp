@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "runtime/os.hpp"
 
@@ -173,6 +174,11 @@ void lock_exclusive(File file) {
   LockFileEx(handle_of(file), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole_file);
 }
 
+void unlock(File file) {
+  OVERLAPPED whole_file{};
+  UnlockFileEx(handle_of(file), 0, MAXDWORD, MAXDWORD, &whole_file);
+}
+
 void close_file(File file) { CloseHandle(handle_of(file)); }
 
 void block_interrupts() { AcquireSRWLockExclusive(&interrupts_lock); }
@@ -184,6 +190,8 @@ double monotonic_seconds() {
   QueryPerformanceFrequency(&frequency);
   return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
+
+double mark_seconds() { return monotonic_seconds(); }
 
 SystemFacts system_facts() {
   SystemFacts facts;
@@ -213,6 +221,52 @@ SystemFacts system_facts() {
     facts.kernel = "Windows NT " + number;
   }
   return facts;
+}
+
+namespace {
+
+double seconds_of(const FILETIME& time) {
+  return static_cast<double>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime) * 1e-7;
+}
+
+// The current frequency of the processor this runs on, else its rated one.
+std::optional<double> current_frequency_mhz() {
+  struct PowerInformation {  // PROCESSOR_POWER_INFORMATION
+    ULONG number, max_mhz, current_mhz, mhz_limit, max_idle_state, current_idle_state;
+  };
+  using CallNtPowerInformation = LONG(WINAPI*)(int, void*, ULONG, void*, ULONG);
+  const HMODULE powrprof = LoadLibraryA("powrprof.dll");
+  const FARPROC proc = powrprof != nullptr ? GetProcAddress(powrprof, "CallNtPowerInformation") : nullptr;
+  const auto call = reinterpret_cast<CallNtPowerInformation>(reinterpret_cast<void (*)()>(proc));
+  std::vector<PowerInformation> processors(GetActiveProcessorCount(ALL_PROCESSOR_GROUPS));
+  const ULONG size = static_cast<ULONG>(processors.size() * sizeof(PowerInformation));
+  const DWORD cpu = GetCurrentProcessorNumber();
+  constexpr int kProcessorInformation = 11;
+  if (call != nullptr && cpu < processors.size() &&
+      call(kProcessorInformation, nullptr, 0, processors.data(), size) == 0 && processors[cpu].current_mhz > 0) {
+    return processors[cpu].current_mhz;
+  }
+  DWORD mhz = 0;
+  DWORD length = sizeof mhz;
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", "~MHz", RRF_RT_REG_DWORD,
+                   nullptr, &mhz, &length) == ERROR_SUCCESS &&
+      mhz > 0) {
+    return mhz;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+// Windows keeps no load average and shows no steal time.
+MachineState machine_state() {
+  MachineState state;
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user) != 0) {
+    state.cpu_seconds = seconds_of(kernel) + seconds_of(user);
+  }
+  state.frequency_mhz = current_frequency_mhz();
+  return state;
 }
 
 long utc_offset(std::time_t time) {

@@ -77,6 +77,7 @@ bool FileUnit::adopt(os::File file) {
 }
 
 bool FileUnit::write(std::string_view bytes) {
+  if (discarding_) return true;
   OpenFile& file = open_files[slot_];
   if (!file.written) {
     if (!os::drop_old_content(file.file, bytes.size())) return false;
@@ -160,6 +161,8 @@ bool FileUnit::append_line_at_end(std::string_view line) {
 
 void FileUnit::lock_exclusive() { os::lock_exclusive(open_files[slot_].file); }
 
+void FileUnit::unlock() { os::unlock(open_files[slot_].file); }
+
 std::optional<os::FileId> FileUnit::id() const {
   if (slot_ < 0 || open_files[slot_].serial != serial_ || open_files[slot_].file == os::kNoFile) return std::nullopt;
   return os::file_id(open_files[slot_].file);
@@ -179,6 +182,7 @@ void close_file(OpenFile& file) {
 }  // namespace
 
 void FileUnit::close() {
+  discarding_ = false;
   if (slot_ >= 0 && open_files[slot_].serial == serial_ && open_files[slot_].file != os::kNoFile) {
     close_file(open_files[slot_]);
   }

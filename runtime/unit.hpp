@@ -47,6 +47,9 @@ class FileUnit {
   // it or writes into it.
   bool open(const char* name);
 
+  // A unit whose writes go nowhere and succeed: a run that writes no file.
+  void open_discarding() { discarding_ = true; }
+
   // Opens an existing file for reading only; false when it cannot be read.
   bool open_for_reading(const char* name);
 
@@ -87,8 +90,9 @@ class FileUnit {
   // appended to as it is. On failure the file is put back to its old length.
   bool append_line_at_end(std::string_view line);
 
-  // Keeps other processes' appends out until the file is closed.
+  // Keeps other processes' appends out until the file is closed or unlocked.
   void lock_exclusive();
+  void unlock();
 
   // What the open file is; nullopt when it is not open or cannot be told.
   std::optional<os::FileId> id() const;
@@ -98,6 +102,7 @@ class FileUnit {
   int fill();
   int slot_ = -1;
   unsigned serial_ = 0;  // the slot's opening this unit holds
+  bool discarding_ = false;
   std::array<char, 65536> buffer_{};
   std::size_t begin_ = 0, end_ = 0;
   bool at_end_ = false;

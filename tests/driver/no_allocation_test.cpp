@@ -33,11 +33,13 @@ TEST(TimedInterval, AllocatesNothing) {
   runtime::FileUnit out_file;
   ASSERT_TRUE(out_file.open(name));
 
+  driver::RunConsole console;
   counting = true;
-  driver::timed_computation({4000, 16000, 4001}, out_file);
+  driver::timed_computation({4000, 16000, 4001}, out_file, console);
   counting = false;
 
   EXPECT_EQ(allocations, 0);
+  EXPECT_EQ(console.mark_count, driver::kSeriesMarks);  // each series' start and marks
   std::string first_line;
   std::getline(std::ifstream(name), first_line);
   EXPECT_EQ(first_line.substr(0, 33), " ArcTangent( 1 / 5 ) = 0.19739555");

@@ -186,7 +186,9 @@ TEST(Pibench, RunOnTheRealClock) {
   for (const auto& item : run.items()) keys += item.key() + " ";
   EXPECT_EQ(keys,
             "pibench build start identifier digits vector_length seconds figure elapsed precise_figure result "
-            "wrong_from stop system ");
+            "wrong_from stop cpu_seconds frequency_mhz load_average steal_seconds slices disturbed system ");
+  EXPECT_EQ(run["slices"].size(), 8u);
+  EXPECT_TRUE(run["disturbed"].is_array()) << run["disturbed"];
   EXPECT_EQ(run["seconds"], static_cast<int>(seconds));
   EXPECT_LT(std::abs(run["elapsed"].get<double>() - seconds), 1.0);
   EXPECT_EQ(run["result"], "correct");
@@ -225,12 +227,17 @@ TEST(Pibench, RunLogOutcomes) {
   EXPECT_EQ(runs[1]["stop"], 904);
   EXPECT_TRUE(runs[1]["identifier"].is_null() && runs[1]["figure"].is_null());
 
-  // The report counts the correct run only, as a precise figure.
+  // On the fake clock the run took 2 s but almost no processor time: it
+  // is disturbed, and the report leaves it out unless asked to keep it.
+  EXPECT_TRUE(runs[0]["disturbed"][0].get<std::string>().starts_with("cpu share 0.0")) << runs[0]["disturbed"];
   o = RunOptions{};
-  o.arguments = {"--report", "--format", "csv", "runs.jsonl"};
+  o.arguments = {"--report", "runs.jsonl"};
+  EXPECT_EQ(run_program(dir, "", o).out, "No record lines in runs.jsonl: nothing to compare (1 other line skipped).\n");
+  // The report counts the correct run only, as a precise figure.
+  o.arguments = {"--report", "--format", "csv", "--all-runs", "runs.jsonl"};
   EXPECT_EQ(run_program(dir, "", o).out,
-            "machine,digits,runs,median,best,worst,spread,relative\n"
-            "MYBOX,1000,1,300,300,300,0.0000,1.0000\n");
+            "machine,digits,runs,median,best,worst,spread,relative,disturbed\n"
+            "MYBOX,1000,1,300,300,300,0.0000,1.0000,1\n");
 
   if (target().windows) return;  // no file-size limit
   const std::string log_before(8000, '#'), record_before = dir.read("Tarnoval.Dat");
@@ -263,10 +270,12 @@ TEST(Pibench, ReportInEveryFormat) {
       {{}, "machine      digits    runs       median", "1 other line skipped.\n"},
       {{"--format", "markdown", "pi.dat", "Tarnoval.Dat"},
        "| machine | digits |",
-       "| Pi \\<4\\> |  | 1\\* | 81920 | 81920 | 81920 | 0.0% | 0.167 |\n"},
+       "| Pi \\<4\\> |  | 1\\* | 81920 | 81920 | 81920 | 0.0% | 0.167 | 0 |\n"},
       {{"--format", "csv", "--reference", "Pi <4>", "Tarnoval.Dat", "pi.dat"},
-       "machine,digits,runs,median,best,worst,spread,relative\n\"VM, 2 cores\",,3,491520,491520,409600,0.1667,6.0000\n",
-       "Pi <4>,,1,81920,81920,81920,0.0000,1.0000\n"},
+       "machine,digits,runs,median,best,worst,spread,relative,disturbed\n\"VM, 2 "
+       "cores\",,3,491520,491520,409600,0.1667,"
+       "6.0000,0\n",
+       "Pi <4>,,1,81920,81920,81920,0.0000,1.0000,0\n"},
       {{"--format", "json", "Tarnoval.Dat", "pi.dat"},
        "{\n  \"reference\": \"VM, 2 cores\",\n  \"skipped_lines\": 2,",
        "}\n"},

@@ -1,0 +1,22 @@
+#pragma once
+// The options that run the benchmark: --log FILE, --digits D, --runs N and
+// --warmup W, in any order, each at most once.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace driver {
+
+struct BenchmarkOptions {
+  std::optional<std::string> log;
+  std::optional<int> digits;  // 4..64000: the dialogue's answer
+  std::optional<int> runs;    // 1..1000: a batch
+  std::optional<int> warmup;  // 0..100: runs before a batch's, measuring nothing
+  bool batch() const { return runs || warmup; }
+};
+
+// Says what is wrong on standard error and ends with status 2 for an
+// option that is unknown, repeated or without its value.
+BenchmarkOptions parse_benchmark_options(const std::vector<std::string>& arguments);
+
+}  // namespace driver
