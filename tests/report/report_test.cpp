@@ -88,9 +88,9 @@ TEST(Report, RecordLinesInEveryFormG15_7Writes) {
 
 TEST(Report, MediansSpreadsAndTheReference) {
   report::Runs runs;
-  for (const double f : {400.0, 100.0, 300.0, 200.0}) runs.add(report::Run{"even", 0, f, false});
-  for (const double f : {1000.0, 900.0, 950.0}) runs.add(report::Run{"odd", 0, f, false});
-  runs.add(report::Run{"single", 0, 50.0, false});
+  for (const double f : {400.0, 100.0, 300.0, 200.0}) runs.add(report::Run{"even", 0, f, false, {}});
+  for (const double f : {1000.0, 900.0, 950.0}) runs.add(report::Run{"odd", 0, f, false, {}});
+  runs.add(report::Run{"single", 0, 50.0, false, {}});
   runs.skipped_lines = 7;
 
   const std::optional<report::Report> fastest = report::summarise(runs, std::nullopt);
@@ -122,8 +122,8 @@ TEST(Report, MediansSpreadsAndTheReference) {
 TEST(Report, NamesNeverBreakAFormat) {
   const std::string name = "a<b>&c\"d,e|f'g*h\\i\xff\xc3(\x01";
   report::Runs runs;
-  for (const double f : {3.0, 4.0, 5.0}) runs.add(report::Run{name, 0, f, false});
-  runs.add(report::Run{"plain", 0, 1.0, false});
+  for (const double f : {3.0, 4.0, 5.0}) runs.add(report::Run{name, 0, f, false, {}});
+  runs.add(report::Run{"plain", 0, 1.0, false, {}});
   const report::Report report = *report::summarise(runs, std::nullopt);
   const std::string shown = runtime::displayable(name);
   EXPECT_EQ(shown, "a<b>&c\"d,e|f'g*h\\i\xEF\xBF\xBD\xEF\xBF\xBD(\xEF\xBF\xBD");
@@ -271,10 +271,10 @@ TEST(Report, DisplayWidthAsTheCLibraryCountsIt) {
 
 TEST(Report, ACopyOfRunsStandsAlone) {
   report::Runs runs;
-  runs.add(report::Run{"a", 0, 1.0, false});
+  runs.add(report::Run{"a", 0, 1.0, false, {}});
   report::Runs copy = runs;
-  copy.add(report::Run{"a", 0, 2.0, false});
-  copy.add(report::Run{"b", 0, 2.0, false});
+  copy.add(report::Run{"a", 0, 2.0, false, {}});
+  copy.add(report::Run{"b", 0, 2.0, false, {}});
   EXPECT_EQ(runs.rows().size(), 1u);
   EXPECT_EQ(runs.rows().begin()->second.figures.size(), 1u);
 }
