@@ -22,6 +22,29 @@ std::string short_fixed(double value, int decimals, const char* suffix = "") {
 // Rounded to 4 decimals where that keeps it finite.
 Json rounded(double value) { return std::fabs(value) < 1e12 ? std::round(value * 1e4) / 1e4 : value; }
 
+std::string median_ci_text(const MachineSummary& m) {
+  if (m.median_ci) return figure_text(m.median_ci->low) + "-" + figure_text(m.median_ci->high);
+  return "needs 6 runs";
+}
+
+std::string relative_ci_text(const MachineSummary& m) {
+  if (!m.shift) return m.verdict == Verdict::kReference ? "" : "needs 4+4 runs";
+  return short_fixed(m.shift->ratio, 3) + " (" + short_fixed(m.shift->interval.low, 3) + "-" +
+         short_fixed(m.shift->interval.high, 3) + ")";
+}
+
+std::string verdict_text(const MachineSummary& m) {
+  switch (m.verdict) {
+    case Verdict::kFaster:
+    case Verdict::kSlower:
+      return std::string(verdict_word(m.verdict)) + " by " + short_fixed(std::fabs(m.shift->ratio - 1) * 100, 1, " %");
+    case Verdict::kNoDifference:
+      return "no difference found: " + std::to_string(m.runs_to_resolve) + " runs a side resolve 1 %";
+    default:
+      return verdict_word(m.verdict);
+  }
+}
+
 constexpr Column kColumns[] = {
     {"digits", "digits", 8, digits_text, digits_text, digits_json},
     {"runs", "runs ", 9,
@@ -42,6 +65,25 @@ constexpr Column kColumns[] = {
     {"relative", "relative", 10, [](const MachineSummary& m) { return short_fixed(m.relative, 3); },
      [](const MachineSummary& m) { return short_fixed(m.relative, 4); },
      [](const MachineSummary& m) { return rounded(m.relative); }},
+    {"median_ci", "median 95 %", 13, [](const MachineSummary& m) { return median_ci_text(m); }, nullptr,
+     [](const MachineSummary& m) {
+       return m.median_ci ? Json::array({m.median_ci->low, m.median_ci->high}) : Json(nullptr);
+     }},
+    {"median_low", nullptr, 0, nullptr,
+     [](const MachineSummary& m) { return m.median_ci ? figure_text(m.median_ci->low) : ""; }, nullptr},
+    {"median_high", nullptr, 0, nullptr,
+     [](const MachineSummary& m) { return m.median_ci ? figure_text(m.median_ci->high) : ""; }, nullptr},
+    {"relative_ci", "relative 95 %", 14, [](const MachineSummary& m) { return relative_ci_text(m); }, nullptr,
+     [](const MachineSummary& m) {
+       return m.shift ? Json::array({rounded(m.shift->interval.low), rounded(m.shift->interval.high)}) : Json(nullptr);
+     }},
+    {"relative_low", nullptr, 0, nullptr,
+     [](const MachineSummary& m) { return m.shift ? short_fixed(m.shift->interval.low, 4) : ""; }, nullptr},
+    {"relative_high", nullptr, 0, nullptr,
+     [](const MachineSummary& m) { return m.shift ? short_fixed(m.shift->interval.high, 4) : ""; }, nullptr},
+    {"verdict", "verdict", 9, [](const MachineSummary& m) { return verdict_text(m); },
+     [](const MachineSummary& m) { return std::string(verdict_word(m.verdict)); },
+     [](const MachineSummary& m) { return Json(verdict_word(m.verdict)); }},
     {"disturbed", "disturbed", 11, [](const MachineSummary& m) { return std::to_string(m.disturbed); },
      [](const MachineSummary& m) { return std::to_string(m.disturbed); },
      [](const MachineSummary& m) { return Json(m.disturbed); }},

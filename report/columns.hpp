@@ -10,6 +10,7 @@
 
 namespace report {
 
+// A format leaves out a column whose cell it has no function for.
 struct Column {
   const char* key;    // the CSV header's and the JSON object's name
   const char* title;  // the text and Markdown header's

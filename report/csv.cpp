@@ -20,11 +20,15 @@ std::string csv_field(const std::string& text) {
 
 void write_csv(const Report& r, const Sink& out) {
   std::string line = "machine";
-  for (const Column& c : columns()) line += std::string(",") + c.key;
+  for (const Column& c : columns()) {
+    if (c.csv != nullptr) line += std::string(",") + c.key;
+  }
   out(line + "\n");
   for (const MachineSummary& m : r.machines) {
     line = csv_field(m.machine);
-    for (const Column& c : columns()) line += "," + csv_field(c.csv(m));
+    for (const Column& c : columns()) {
+      if (c.csv != nullptr) line += "," + csv_field(c.csv(m));
+    }
     out(line + "\n");
   }
 }

@@ -22,7 +22,9 @@ void write_json(const Report& r, const Sink& out) {
     // Laid out as nlohmann's dump(2) lays out an object, a member a line.
     std::string row =
         (first ? "\n    {\n      \"machine\": " : ",\n    {\n      \"machine\": ") + dumped(Json(m.machine), -1);
-    for (const Column& c : columns()) row += ",\n      \"" + std::string(c.key) + "\": " + dumped(c.json(m), -1);
+    for (const Column& c : columns()) {
+      if (c.json != nullptr) row += ",\n      \"" + std::string(c.key) + "\": " + dumped(c.json(m), -1);
+    }
     out(row + "\n    }");
     first = false;
   }

@@ -21,6 +21,7 @@ std::string markdown_cell(const std::string& text, std::string_view syntax) {
 void write_markdown(const Report& r, const Sink& out) {
   std::string header = "| machine |", rule = "|---|";
   for (const Column& c : columns()) {
+    if (c.text == nullptr) continue;
     std::string title = c.title;
     title.erase(title.find_last_not_of(' ') + 1);
     header += " " + title + " |";
@@ -30,6 +31,7 @@ void write_markdown(const Report& r, const Sink& out) {
   for (const MachineSummary& m : r.machines) {
     std::string row = "| " + markdown_cell(m.machine, "\\`*_{}[]<>()#+-.!|&~") + " |";
     for (const Column& c : columns()) {
+      if (c.text == nullptr) continue;
       std::string cell = c.text(m);
       cell.erase(cell.find_last_not_of(' ') + 1);
       row += " " + markdown_cell(cell, "*|") + " |";

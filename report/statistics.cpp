@@ -28,7 +28,7 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     report.machines.push_back({std::move(node.key().machine), node.key().digits, static_cast<int>(figures.size()),
                                median, figures.back(), figures.front(),
                                finite_ratio(figures.back() - figures.front(), median), 1.0, node.mapped().precise,
-                               node.mapped().first_seen, node.mapped().disturbed});
+                               node.mapped().first_seen, node.mapped().disturbed, std::move(figures)});
   }
   std::sort(report.machines.begin(), report.machines.end(), [](const MachineSummary& a, const MachineSummary& b) {
     return a.median != b.median ? a.median > b.median : a.first_seen < b.first_seen;
@@ -43,8 +43,42 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
   }
   report.reference = base->machine;
   const double base_median = base->median;
-  for (MachineSummary& m : report.machines) m.relative = finite_ratio(m.median, base_median);
+  const std::vector<double>& base_figures = base->figures;
+  for (MachineSummary& m : report.machines) {
+    m.relative = finite_ratio(m.median, base_median);
+    m.median_ci = median_interval(m.figures);
+    if (&m == &*base) {
+      m.verdict = Verdict::kReference;
+      continue;
+    }
+    m.shift = shift(m.figures, base_figures);
+    if (!m.shift) continue;
+    if (m.shift->interval.low > 1) {
+      m.verdict = Verdict::kFaster;
+    } else if (m.shift->interval.high < 1) {
+      m.verdict = Verdict::kSlower;
+    } else {
+      m.verdict = Verdict::kNoDifference;
+      m.runs_to_resolve = runs_to_resolve_one_percent(m.figures, base_figures);
+    }
+  }
   return report;
+}
+
+const char* verdict_word(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::kReference:
+      return "reference";
+    case Verdict::kFaster:
+      return "faster";
+    case Verdict::kSlower:
+      return "slower";
+    case Verdict::kNoDifference:
+      return "no difference found";
+    case Verdict::kTooFewRuns:
+      break;
+  }
+  return "too few runs";
 }
 
 }  // namespace report

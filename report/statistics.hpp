@@ -9,10 +9,14 @@
 #include <vector>
 
 #include "report/runs.hpp"
+#include "report/uncertainty.hpp"
 
 namespace report {
 
 constexpr int kFewRuns = 3;  // rows with fewer runs are marked
+
+enum class Verdict { kReference, kFaster, kSlower, kNoDifference, kTooFewRuns };
+const char* verdict_word(Verdict verdict);
 
 struct MachineSummary {
   std::string machine;
@@ -21,7 +25,12 @@ struct MachineSummary {
   double median, best, worst, spread, relative;
   bool precise;  // every figure from a run log
   std::int64_t first_seen;
-  int disturbed;  // runs found disturbed
+  int disturbed;                      // runs found disturbed
+  std::vector<double> figures;        // sorted
+  std::optional<Interval> median_ci;  // from 6 figures
+  std::optional<Shift> shift;         // against the reference, from 4 figures a side
+  Verdict verdict = Verdict::kTooFewRuns;
+  int runs_to_resolve = 0;  // a side, for no difference found
 };
 
 struct Report {
@@ -42,8 +51,9 @@ double median_of_sorted(const std::vector<double>& figures);
 double finite_ratio(double a, double b);
 
 // The summaries of `runs` (taken apart as it goes), relative to the machine
-// named `reference` (the fastest when there is none). nullopt when no row
-// is that machine.
+// named `reference` (the fastest when there is none), each with its
+// intervals and its verdict against the reference. nullopt when no row is
+// that machine.
 std::optional<Report> summarise(Runs runs, const std::optional<std::string>& reference);
 
 }  // namespace report

@@ -31,20 +31,24 @@ std::string skipped_text(std::int64_t lines) {
 void write_text(const Report& r, const Sink& out) {
   // Each column as wide as its usual width, or its longest cell and a blank.
   std::size_t name_width = 7;
+  std::vector<Column> shown;
+  for (const Column& c : columns()) {
+    if (c.text != nullptr) shown.push_back(c);
+  }
   std::vector<std::size_t> widths;
-  for (const Column& c : columns()) widths.push_back(static_cast<std::size_t>(c.width));
+  for (const Column& c : shown) widths.push_back(static_cast<std::size_t>(c.width));
   double widest = 0;
   for (const MachineSummary& m : r.machines) {
     name_width = std::max(name_width, runtime::display_width(m.machine));
-    for (std::size_t i = 0; i < widths.size(); ++i) widths[i] = std::max(widths[i], columns()[i].text(m).size() + 1);
+    for (std::size_t i = 0; i < widths.size(); ++i) widths[i] = std::max(widths[i], shown[i].text(m).size() + 2);
     widest = std::max(widest, m.median);
   }
   std::string line = padded("machine", name_width);
-  for (std::size_t i = 0; i < widths.size(); ++i) line += padded(columns()[i].title, widths[i], true);
+  for (std::size_t i = 0; i < widths.size(); ++i) line += padded(shown[i].title, widths[i], true);
   out(line + "\n");
   for (const MachineSummary& m : r.machines) {
     line = padded(m.machine, name_width);
-    for (std::size_t i = 0; i < widths.size(); ++i) line += padded(columns()[i].text(m), widths[i], true);
+    for (std::size_t i = 0; i < widths.size(); ++i) line += padded(shown[i].text(m), widths[i], true);
     const auto bar = static_cast<std::size_t>(widest > 0 ? m.median / widest * 30 + 0.5 : 0);
     out(line + "  " + std::string(std::max<std::size_t>(bar, 1), '#') + "\n");
   }
@@ -55,7 +59,8 @@ void write_text(const Report& r, const Sink& out) {
   if (any_row(r, [](const MachineSummary& m) { return !m.precise; })) {
     notes +=
         "Each figure of a record file comes from a whole-second timing, so single runs of one\n"
-        "machine differ by up to a fifth at 5 s: compare the medians.\n";
+        "machine differ by up to a fifth at 5 s, and their 95 % intervals are wide: compare\n"
+        "the medians, and log runs (--log) for precise figures.\n";
   }
   if (any_row(r, [](const MachineSummary& m) { return m.precise; })) {
     notes += "Figures from run logs are precise: timed to the microsecond.\n";
@@ -63,6 +68,9 @@ void write_text(const Report& r, const Sink& out) {
   if (any_row(r, [&](const MachineSummary& m) { return m.digits != r.machines.front().digits; })) {
     notes += "Warning: the rows differ in digit count; only figures of the same count compare.\n";
   }
+  notes +=
+      "95 %: the median's interval by order statistics (from 6 runs); the ratio to the reference\n"
+      "(Hodges-Lehmann) and its interval by the Mann-Whitney distribution (from 4 runs a side).\n";
   if (r.left_out_runs > 0) {
     std::string why;
     for (const auto& [kind, count] : r.left_out) why += (why.empty() ? "" : ", ") + kind + " " + std::to_string(count);

@@ -24,7 +24,6 @@ std::vector<nlohmann::json> log_lines(const std::string& text) {
   return runs;
 }
 
-
 // --digits D writes every byte that the answer D on standard input writes.
 TEST(Batch, DigitsAnswersTheDialogue) {
   NEEDS_FAKE_CLOCK();

@@ -236,8 +236,9 @@ TEST(Pibench, RunLogOutcomes) {
   // The report counts the correct run only, as a precise figure.
   o.arguments = {"--report", "--format", "csv", "--all-runs", "runs.jsonl"};
   EXPECT_EQ(run_program(dir, "", o).out,
-            "machine,digits,runs,median,best,worst,spread,relative,disturbed\n"
-            "MYBOX,1000,1,300,300,300,0.0000,1.0000,1\n");
+            "machine,digits,runs,median,best,worst,spread,relative,median_low,median_high,relative_low,"
+            "relative_high,verdict,disturbed\n"
+            "MYBOX,1000,1,300,300,300,0.0000,1.0000,,,,,reference,1\n");
 
   if (target().windows) return;  // no file-size limit
   const std::string log_before(8000, '#'), record_before = dir.read("Tarnoval.Dat");
@@ -270,12 +271,12 @@ TEST(Pibench, ReportInEveryFormat) {
       {{}, "machine      digits    runs       median", "1 other line skipped.\n"},
       {{"--format", "markdown", "pi.dat", "Tarnoval.Dat"},
        "| machine | digits |",
-       "| Pi \\<4\\> |  | 1\\* | 81920 | 81920 | 81920 | 0.0% | 0.167 | 0 |\n"},
+       "| Pi \\<4\\> |  | 1\\* | 81920 | 81920 | 81920 | 0.0% | 0.167 | needs 6 runs | needs 4+4 runs | too few runs | "
+       "0 |\n"},
       {{"--format", "csv", "--reference", "Pi <4>", "Tarnoval.Dat", "pi.dat"},
-       "machine,digits,runs,median,best,worst,spread,relative,disturbed\n\"VM, 2 "
-       "cores\",,3,491520,491520,409600,0.1667,"
-       "6.0000,0\n",
-       "Pi <4>,,1,81920,81920,81920,0.0000,1.0000,0\n"},
+       "machine,digits,runs,median,best,worst,spread,relative,median_low,median_high,relative_low,relative_high,"
+       "verdict,disturbed\n\"VM, 2 cores\",,3,491520,491520,409600,0.1667,6.0000,,,,,too few runs,0\n",
+       "Pi <4>,,1,81920,81920,81920,0.0000,1.0000,,,,,reference,0\n"},
       {{"--format", "json", "Tarnoval.Dat", "pi.dat"},
        "{\n  \"reference\": \"VM, 2 cores\",\n  \"skipped_lines\": 2,",
        "}\n"},
