@@ -14,6 +14,8 @@ void write_report(const Report& report, Format format, const Sink& out) {
       return write_json(report, out);
     case Format::kSvg:
       return write_svg(report, out);
+    case Format::kHtml:
+      return write_html(report, out);
   }
 }
 

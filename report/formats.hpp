@@ -9,7 +9,7 @@
 
 namespace report {
 
-enum class Format { kText, kMarkdown, kCsv, kJson, kSvg };
+enum class Format { kText, kMarkdown, kCsv, kJson, kSvg, kHtml };
 
 using Sink = std::function<void(std::string_view)>;
 
@@ -18,6 +18,11 @@ void write_markdown(const Report& report, const Sink& out);
 void write_csv(const Report& report, const Sink& out);
 void write_json(const Report& report, const Sink& out);
 void write_svg(const Report& report, const Sink& out);
+void write_html(const Report& report, const Sink& out);
+
+// Text for XML and HTML: names are displayable already (no character
+// that XML forbids), so only markup is escaped.
+std::string xml_text(const std::string& text);
 
 void write_report(const Report& report, Format format, const Sink& out);
 

@@ -31,12 +31,36 @@ std::optional<std::string> string_at(const Json& object, const char* name) {
   return value->get<std::string>();
 }
 
+// Any value as text: a string as it is, anything else as JSON.
+std::string text_at(const Json& object, const char* name) {
+  const Json* value = member(object, name);
+  if (value == nullptr || value->is_null()) return "";
+  return value->is_string() ? value->get<std::string>() : value->dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+MachineFacts facts_of(const Json& run) {
+  MachineFacts facts;
+  facts.version = text_at(run, key::kVersion);
+  if (const Json* system = member(run, key::kSystem); system != nullptr && system->is_object()) {
+    facts.cpu = text_at(*system, key::kCpu);
+    facts.logical_cpus = text_at(*system, key::kLogicalCpus);
+    facts.os = text_at(*system, key::kOs);
+    facts.kernel = text_at(*system, key::kKernel);
+    facts.governor = text_at(*system, key::kGovernor);
+  }
+  if (const Json* build = member(run, key::kBuild); build != nullptr && build->is_object()) {
+    facts.build =
+        text_at(*build, key::kCompiler) + ", " + text_at(*build, key::kTarget) + ", " + text_at(*build, key::kType);
+  }
+  return facts;
+}
+
 }  // namespace
 
 std::optional<Run> record_run(const runtime::FileUnit::Line& line) {
   const std::optional<runtime::Record> record = runtime::parse_record(line);
   if (!record || !real_figure(record->figure)) return std::nullopt;
-  return Run{std::string(record->machine), 0, record->figure, false, {}};
+  return Run{std::string(record->machine), 0, record->figure, false, {}, std::nullopt};
 }
 
 std::optional<Run> log_run(std::string_view line) {
@@ -61,7 +85,7 @@ std::optional<Run> log_run(std::string_view line) {
     if (system != nullptr && system->is_object()) machine = string_at(*system, key::kCpu);
   }
   if (!machine) return std::nullopt;
-  Run logged{*machine, static_cast<int>(digits->get<std::int64_t>()), figure->get<double>(), true, {}};
+  Run logged{*machine, static_cast<int>(digits->get<std::int64_t>()), figure->get<double>(), true, {}, facts_of(run)};
   // A reason's kind is its words before the first figure or colon.
   if (const Json* disturbed = member(run, key::kDisturbed); disturbed != nullptr && disturbed->is_array()) {
     for (const Json& reason : *disturbed) {

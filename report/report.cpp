@@ -52,11 +52,9 @@ struct Arguments {
 };
 
 Arguments parse(const std::vector<std::string>& arguments) {
-  static const std::map<std::string, Format> kFormats = {{"text", Format::kText},
-                                                         {"markdown", Format::kMarkdown},
-                                                         {"csv", Format::kCsv},
-                                                         {"json", Format::kJson},
-                                                         {"svg", Format::kSvg}};
+  static const std::map<std::string, Format> kFormats = {{"text", Format::kText}, {"markdown", Format::kMarkdown},
+                                                         {"csv", Format::kCsv},   {"json", Format::kJson},
+                                                         {"svg", Format::kSvg},   {"html", Format::kHtml}};
   Arguments parsed;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& a = arguments[i];
@@ -68,7 +66,7 @@ Arguments parse(const std::vector<std::string>& arguments) {
       } else if (const auto f = kFormats.find(value); f != kFormats.end()) {
         parsed.format = f->second;
       } else {
-        usage_error("unknown format '" + runtime::displayable(value) + "': text, markdown, csv, json or svg");
+        usage_error("unknown format '" + runtime::displayable(value) + "': text, markdown, csv, json, svg or html");
       }
     } else if (a == "--all-runs") {
       parsed.all_runs = true;

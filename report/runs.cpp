@@ -12,6 +12,7 @@ void Runs::add(const Run& run) {
     row->second.first_seen = static_cast<std::int64_t>(rows_.size());
   }
   row->second.precise = row->second.precise && run.precise;
+  if (run.facts) row->second.facts = run.facts;
   if (!run.disturbances.empty()) {
     ++row->second.disturbed;
     if (!all_runs_) {

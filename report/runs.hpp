@@ -3,12 +3,18 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace report {
+
+// What a run log tells of the machine and the build that ran a run.
+struct MachineFacts {
+  std::string cpu, logical_cpus, os, kernel, governor, build, version;
+};
 
 // One measurement: a record line's figure, or a logged run's precise one.
 struct Run {
@@ -19,6 +25,7 @@ struct Run {
   // What disturbed a logged run, each reason's kind ("cpu share",
   // "uneven"); empty for a clean run or one that could not tell.
   std::vector<std::string> disturbances;
+  std::optional<MachineFacts> facts;  // a logged run's
 };
 
 // A row of the report: one machine (as runtime::displayable shows its
@@ -37,9 +44,10 @@ struct RowKeyHash {
 // The figures of one row.
 struct Figures {
   std::vector<double> figures;
-  int disturbed = 0;            // runs found disturbed, whether their figures count or not
-  std::int64_t first_seen = 0;  // the row's place in the files, for a stable order
-  bool precise = true;          // every figure from a run log
+  int disturbed = 0;                  // runs found disturbed, whether their figures count or not
+  std::int64_t first_seen = 0;        // the row's place in the files, for a stable order
+  std::optional<MachineFacts> facts;  // of the row's last logged run
+  bool precise = true;                // every figure from a run log
 };
 
 // What the files held: the figures of each row, and the lines that were

@@ -29,6 +29,7 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
                                median, figures.back(), figures.front(),
                                finite_ratio(figures.back() - figures.front(), median), 1.0, node.mapped().precise,
                                node.mapped().first_seen, node.mapped().disturbed, std::move(figures)});
+    report.machines.back().facts = std::move(node.mapped().facts);
   }
   std::sort(report.machines.begin(), report.machines.end(), [](const MachineSummary& a, const MachineSummary& b) {
     return a.median != b.median ? a.median > b.median : a.first_seen < b.first_seen;

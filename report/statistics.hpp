@@ -30,7 +30,8 @@ struct MachineSummary {
   std::optional<Interval> median_ci;  // from 6 figures
   std::optional<Shift> shift;         // against the reference, from 4 figures a side
   Verdict verdict = Verdict::kTooFewRuns;
-  int runs_to_resolve = 0;  // a side, for no difference found
+  int runs_to_resolve = 0;            // a side, for no difference found
+  std::optional<MachineFacts> facts;  // of its last logged run
 };
 
 struct Report {

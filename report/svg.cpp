@@ -28,7 +28,8 @@ std::string fixed(double value) {
 }
 std::string fixed0(double value) { return std::to_string(std::llround(value)); }
 
-// Text for XML: names are displayable already, so only markup is escaped.
+}  // namespace
+
 std::string xml_text(const std::string& text) {
   if (text.find_first_of("&<>\"'") == std::string::npos) return text;
   std::string out;
@@ -56,8 +57,6 @@ std::string xml_text(const std::string& text) {
   return out;
 }
 
-}  // namespace
-
 void write_svg(const Report& r, const Sink& out_) {
   constexpr double kRow = 26, kTop = 40, kBarsWidth = 420, kCharWidth = 7.2;
   std::size_t longest = 7;
@@ -76,7 +75,7 @@ void write_svg(const Report& r, const Sink& out_) {
   }
   scale_end = step;
   const double left = 16 + static_cast<double>(longest) * kCharWidth + 12;
-  const double width = left + kBarsWidth + 230;
+  const double width = std::max(left + kBarsWidth + 230, 860.0);  // room for the title
   const double axis_y = kTop + kRow * static_cast<double>(r.machines.size()) + 6;
   const double height = axis_y + 44;
   const auto x = [&](double figure) { return left + figure / scale_end * kBarsWidth; };
@@ -86,7 +85,7 @@ void write_svg(const Report& r, const Sink& out_) {
                     "\" font-family=\"monospace\" font-size=\"12\">\n"
                     "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
                     "<text x=\"16\" y=\"22\" font-size=\"14\">pibench: median figure per machine, higher is faster "
-                    "(line: worst to best run)</text>\n";
+                    "(line: worst to best run; orange: the median's 95 % interval)</text>\n";
   double y = kTop;
   for (const MachineSummary& m : r.machines) {
     const std::string label = m.machine + (m.digits > 0 ? " (" + std::to_string(m.digits) + " digits)" : "");
@@ -96,6 +95,11 @@ void write_svg(const Report& r, const Sink& out_) {
            "\" height=\"16\" fill=\"#4a7ebb\"><title>" + xml_text(label) + "</title></rect>\n";
     out += "<line x1=\"" + fixed(x(m.worst)) + "\" y1=\"" + fixed(y + 12) + "\" x2=\"" + fixed(x(m.best)) + "\" y2=\"" +
            fixed(y + 12) + "\" stroke=\"black\" stroke-width=\"2\"/>\n";
+    if (m.median_ci) {
+      out += "<rect class=\"median-ci\" x=\"" + fixed(x(m.median_ci->low)) + "\" y=\"" + fixed(y + 7) + "\" width=\"" +
+             fixed(std::max(x(m.median_ci->high) - x(m.median_ci->low), 1.0)) +
+             "\" height=\"10\" fill=\"#e07b00\" fill-opacity=\"0.7\"/>\n";
+    }
     out += "<text x=\"" + fixed(x(scale_end) + 8) + "\" y=\"" + fixed(y + 15) + "\">" +
            xml_text(figure_text(m.median) + " (" + std::to_string(m.runs) + (m.runs == 1 ? " run" : " runs") +
                     (m.digits > 0 ? ", " + std::to_string(m.digits) + " digits)" : ")")) +

@@ -8,7 +8,7 @@ mode=${1:-tests}
 packages=(cmake ninja-build g++ nlohmann-json3-dev)
 if [ "$mode" = tests ]; then
   packages+=(clang libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev libmpfr-dev libf2c2-dev faketime
-             util-linux procps libclang-rt-14-dev valgrind time dpkg-dev file man-db lintian clang-tidy clang-format
+             util-linux procps chromium libclang-rt-14-dev valgrind time dpkg-dev file man-db lintian clang-tidy clang-format
              g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-i686-linux-gnu g++-riscv64-linux-gnu
              g++-mingw-w64-x86-64-posix qemu-user wine64 m4 xz-utils
              libgmp-dev:arm64 libmpfr-dev:arm64 libf2c2-dev:arm64 libfaketime:arm64 libstdc++6:arm64

@@ -1,0 +1,83 @@
+// HTML: one self-contained page to mail or attach: the table with its
+// verdicts, the chart, and what the logs tell of each machine. No script
+// and nothing from elsewhere.
+#include <string>
+
+#include "report/columns.hpp"
+#include "report/formats.hpp"
+
+namespace report {
+
+namespace {
+
+constexpr const char* kStyle =
+    "body{font-family:sans-serif;margin:2em;color:#222}"
+    "table{border-collapse:collapse;margin:1em 0}"
+    "th,td{border:1px solid #bbb;padding:.3em .6em;text-align:right}"
+    "th:first-child,td:first-child{text-align:left}"
+    "tr.reference{background:#eef3fa}"
+    "td.faster{color:#1a7f37}td.slower{color:#b42318}"
+    "dl{display:grid;grid-template-columns:max-content auto;gap:.2em 1em}dt{font-weight:bold}"
+    "p.note{color:#555;font-size:.9em}";
+
+std::string cell(const std::string& text, const char* tag = "td", const std::string& css_class = "") {
+  return std::string("<") + tag + (css_class.empty() ? "" : " class=\"" + css_class + "\"") + ">" + xml_text(text) +
+         "</" + tag + ">";
+}
+
+std::string facts_of(const MachineSummary& m) {
+  const MachineFacts& f = *m.facts;
+  std::string out =
+      "<h3>" + xml_text(m.machine) + (m.digits > 0 ? ", " + std::to_string(m.digits) + " digits" : "") + "</h3>\n<dl>";
+  const std::pair<const char*, const std::string*> rows[] = {
+      {"processor", &f.cpu},  {"logical CPUs", &f.logical_cpus}, {"operating system", &f.os},
+      {"kernel", &f.kernel},  {"governor", &f.governor},         {"build", &f.build},
+      {"pibench", &f.version}};
+  for (const auto& [name, value] : rows) {
+    out += "<dt>" + std::string(name) + "</dt><dd>" + (value->empty() ? "unknown" : xml_text(*value)) + "</dd>";
+  }
+  return out + "<dt>disturbed runs</dt><dd>" + std::to_string(m.disturbed) + "</dd></dl>\n";
+}
+
+}  // namespace
+
+void write_html(const Report& r, const Sink& out) {
+  out(std::string("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n") +
+      "<title>pibench: machines compared</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n" +
+      "<h1>pibench: machines compared</h1>\n<p>Higher is faster. The reference is <b>" + xml_text(r.reference) +
+      "</b>.</p>\n<table id=\"machines\">\n<thead><tr><th>machine</th>");
+  std::string header;
+  for (const Column& c : columns()) {
+    if (c.text != nullptr) header += cell(c.title, "th");
+  }
+  out(header + "</tr></thead>\n<tbody>\n");
+  for (const MachineSummary& m : r.machines) {
+    std::string row = m.verdict == Verdict::kReference ? "<tr class=\"reference\">" : "<tr>";
+    row += cell(m.machine);
+    for (const Column& c : columns()) {
+      if (c.text == nullptr) continue;
+      const bool verdict = std::string(c.key) == "verdict";
+      row += cell(c.text(m), "td", verdict ? verdict_word(m.verdict) : "");
+    }
+    out(row + "</tr>\n");
+  }
+  out("</tbody>\n</table>\n<figure id=\"chart\">\n");
+  // The chart is the SVG format's, without its XML declaration.
+  bool declaration = true;
+  write_svg(r, [&](std::string_view piece) {
+    if (declaration) piece.remove_prefix(piece.find('\n') + 1);
+    declaration = false;
+    out(piece);
+  });
+  out("</figure>\n<p class=\"note\">95 %: the median's interval by order statistics (from 6 runs); the ratio to "
+      "the reference (Hodges-Lehmann) and its interval by the Mann-Whitney distribution (from 4 runs a side). "
+      "Figures from record files are timed in whole seconds; figures from run logs to the microsecond.</p>\n");
+  std::string facts;
+  for (const MachineSummary& m : r.machines) {
+    if (m.facts) facts += facts_of(m);
+  }
+  if (!facts.empty()) out("<h2>The machines, as their run logs tell</h2>\n" + facts);
+  out("</body>\n</html>\n");
+}
+
+}  // namespace report
