@@ -27,7 +27,7 @@ void write_csv(const Report& r, const Sink& out) {
   for (const MachineSummary& m : r.machines) {
     line = csv_field(m.machine);
     for (const Column& c : columns()) {
-      if (c.csv != nullptr) line += "," + csv_field(c.csv(m));
+      if (c.csv != nullptr) line.append(",").append(csv_field(c.csv(m)));
     }
     out(line + "\n");
   }

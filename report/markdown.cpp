@@ -24,7 +24,7 @@ void write_markdown(const Report& r, const Sink& out) {
     if (c.text == nullptr) continue;
     std::string title = c.title;
     title.erase(title.find_last_not_of(' ') + 1);
-    header += " " + title + " |";
+    header.append(" ").append(title).append(" |");
     rule += "---:|";
   }
   out(header + "\n" + rule + "\n");
@@ -34,7 +34,7 @@ void write_markdown(const Report& r, const Sink& out) {
       if (c.text == nullptr) continue;
       std::string cell = c.text(m);
       cell.erase(cell.find_last_not_of(' ') + 1);
-      row += " " + markdown_cell(cell, "*|") + " |";
+      row.append(" ").append(markdown_cell(cell, "*|")).append(" |");
     }
     out(row + "\n");
   }

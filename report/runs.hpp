@@ -24,8 +24,8 @@ struct Run {
   bool precise = false;  // from a run log, timed to the microsecond
   // What disturbed a logged run, each reason's kind ("cpu share",
   // "uneven"); empty for a clean run or one that could not tell.
-  std::vector<std::string> disturbances;
-  std::optional<MachineFacts> facts;  // a logged run's
+  std::vector<std::string> disturbances = {};
+  std::optional<MachineFacts> facts = std::nullopt;  // a logged run's
 };
 
 // A row of the report: one machine (as runtime::displayable shows its

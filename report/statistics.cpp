@@ -25,11 +25,20 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     if (figures.empty()) continue;  // every run disturbed and left out
     std::sort(figures.begin(), figures.end());
     const double median = median_of_sorted(figures);
-    report.machines.push_back({std::move(node.key().machine), node.key().digits, static_cast<int>(figures.size()),
-                               median, figures.back(), figures.front(),
-                               finite_ratio(figures.back() - figures.front(), median), 1.0, node.mapped().precise,
-                               node.mapped().first_seen, node.mapped().disturbed, std::move(figures)});
-    report.machines.back().facts = std::move(node.mapped().facts);
+    MachineSummary& m = report.machines.emplace_back();
+    m.machine = std::move(node.key().machine);
+    m.digits = node.key().digits;
+    m.runs = static_cast<int>(figures.size());
+    m.median = median;
+    m.best = figures.back();
+    m.worst = figures.front();
+    m.spread = finite_ratio(figures.back() - figures.front(), median);
+    m.relative = 1.0;
+    m.precise = node.mapped().precise;
+    m.first_seen = node.mapped().first_seen;
+    m.disturbed = node.mapped().disturbed;
+    m.figures = std::move(figures);
+    m.facts = std::move(node.mapped().facts);
   }
   std::sort(report.machines.begin(), report.machines.end(), [](const MachineSummary& a, const MachineSummary& b) {
     return a.median != b.median ? a.median > b.median : a.first_seen < b.first_seen;

@@ -329,7 +329,7 @@ TEST(Pibench, CommandLine) {
       {{"--log"}, "--log needs a file name"},
       {{"--log", "folder"}, "cannot open the run log 'folder' for writing"},
       {{"--report", "--format"}, "--format needs a value"},
-      {{"--report", "--format", "xml"}, "unknown format 'xml': text, markdown, csv, json or svg"},
+      {{"--report", "--format", "xml"}, "unknown format 'xml': text, markdown, csv, json, svg or html"},
       {{"--report", "missing.dat"}, "cannot read 'missing.dat'"},
       {{"--log", "Tarnoval.Dat"}, "the run log 'Tarnoval.Dat' is Tarnoval.Dat: give the log a file of its own"},
       {{"--log", "./PI.OUT"}, "the run log './PI.OUT' is PI.OUT: give the log a file of its own"},

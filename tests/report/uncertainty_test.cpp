@@ -125,7 +125,9 @@ TEST(Uncertainty, Verdicts) {
                                                               {"same", report::Verdict::kNoDifference},
                                                               {"few", report::Verdict::kTooFewRuns}}));
   for (const report::MachineSummary& m : r->machines) {
-    if (m.machine == "same") EXPECT_GT(m.runs_to_resolve, 4);
+    if (m.machine == "same") {
+      EXPECT_GT(m.runs_to_resolve, 4);
+    }
   }
 }
 
