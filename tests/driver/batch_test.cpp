@@ -17,13 +17,6 @@
 
 namespace {
 
-std::vector<nlohmann::json> log_lines(const std::string& text) {
-  std::istringstream lines(text);
-  std::vector<nlohmann::json> runs;
-  for (std::string line; std::getline(lines, line);) runs.push_back(nlohmann::json::parse(line));
-  return runs;
-}
-
 // --digits D writes every byte that the answer D on standard input writes.
 TEST(Batch, DigitsAnswersTheDialogue) {
   NEEDS_FAKE_CLOCK();

@@ -13,13 +13,6 @@
 
 namespace {
 
-std::vector<nlohmann::json> log_lines(const std::string& text) {
-  std::istringstream lines(text);
-  std::vector<nlohmann::json> runs;
-  for (std::string line; std::getline(lines, line);) runs.push_back(nlohmann::json::parse(line));
-  return runs;
-}
-
 // A log that is the record file or a result file by another name is refused
 // before anything runs; the null device may be log and record file at once.
 TEST(LogAndReport, OneFileOneRole) {

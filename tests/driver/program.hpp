@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -185,4 +186,12 @@ inline RunOptions clock_from(const std::string& start, int step = 2, const std::
   o.fake_time = "@" + start + " i" + std::to_string(step / 2) + (step % 2 != 0 ? ".5" : "");
   o.env = {"TZ=" + zone};
   return o;
+}
+
+// The runs of a run log, a JSON object a line.
+inline std::vector<nlohmann::json> log_lines(const std::string& text) {
+  std::istringstream lines(text);
+  std::vector<nlohmann::json> runs;
+  for (std::string line; std::getline(lines, line);) runs.push_back(nlohmann::json::parse(line));
+  return runs;
 }
