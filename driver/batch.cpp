@@ -49,8 +49,8 @@ std::string run_line(int index, int runs, const RunFacts& facts, const RunHealth
     line += "not recorded";
   } else {
     std::string figure = runtime::field_g(facts.figure, 15, 7);
-    line += "recorded " + figure.substr(figure.find_first_not_of(' '), figure.find_last_not_of(' ') + 1);
-    line.erase(line.find_last_not_of(' ') + 1);
+    figure.erase(figure.find_last_not_of(' ') + 1);
+    line += "recorded " + figure.substr(figure.find_first_not_of(' '));
   }
   const double digits = facts.sizes.accepted_digits;
   line += ", precise " + (health.elapsed > 0 ? report::figure_text(0.0006 * digits * digits / health.elapsed) : "-");
@@ -80,6 +80,7 @@ std::string summary(const std::vector<Measured>& runs) {
                         : "; median of the " + plural(static_cast<int>(clean.size()), "clean run", "clean runs") + " " +
                               report::figure_text(median_of(clean)) + "\n";
   std::vector<double> deviations;
+  deviations.reserve(all.size());
   for (const double f : all) deviations.push_back(std::fabs(f - median));
   const double mad = median_of(deviations);
   std::string outliers;

@@ -37,7 +37,7 @@ struct SeriesMark {
   double seconds;
   std::int32_t steps_done;  // 0 at the start of a series
 };
-constexpr std::size_t kSeriesMarks = 2 * (mp::kMarksPerSeries + 1);
+constexpr std::size_t kSeriesMarks = 2 * (static_cast<std::size_t>(mp::kMarksPerSeries) + 1);
 
 // The console of a run: a plain run shows every line, a run of a batch
 // only the messages of its stops. It also keeps the series' marks.

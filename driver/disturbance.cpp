@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace driver {
 
 namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 std::string fixed(const char* format, double value) {
   char text[64];
@@ -29,7 +32,7 @@ void read_marks(const RunFacts& facts, RunHealth& health) {
   for (std::size_t series_start = 0; series_start < facts.mark_count;) {
     std::size_t end = series_start + 1;
     while (end < facts.mark_count && facts.marks[end].steps_done != 0) ++end;
-    double slowest = INFINITY, fastest = 0, shortest = INFINITY;
+    double slowest = kInfinity, fastest = 0, shortest = kInfinity;
     for (std::size_t i = series_start + 1; i < end; ++i) {
       const double seconds = facts.marks[i].seconds - facts.marks[i - 1].seconds;
       const double steps = facts.marks[i].steps_done - facts.marks[i - 1].steps_done;

@@ -7,7 +7,7 @@
 
 namespace driver {
 
-class RunLog : public RunEnd {
+class RunLog final : public RunEnd {
  public:
   // Opens (or creates) the log before the dialogue. Says so on standard
   // error and ends with status 2 when it cannot be written, or when it is

@@ -1,6 +1,7 @@
 #pragma once
 // The report's output formats. Each writes its output in pieces, a row at a
 // time, so that a report of any size is never held whole.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,9 @@ void write_html(const Report& report, const Sink& out);
 std::string xml_text(const std::string& text);
 
 void write_report(const Report& report, Format format, const Sink& out);
+
+// "N other lines skipped", as the text says it.
+std::string skipped_text(std::int64_t lines);
 
 // The whole output as one string.
 std::string render(const Report& report, Format format);

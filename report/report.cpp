@@ -15,8 +15,6 @@
 
 namespace report {
 
-std::string skipped_text(std::int64_t lines);  // text.cpp
-
 namespace {
 
 [[noreturn]] void usage_error(const std::string& problem) {

@@ -36,6 +36,7 @@ void write_text(const Report& r, const Sink& out) {
     if (c.text != nullptr) shown.push_back(c);
   }
   std::vector<std::size_t> widths;
+  widths.reserve(shown.size());
   for (const Column& c : shown) widths.push_back(static_cast<std::size_t>(c.width));
   double widest = 0;
   for (const MachineSummary& m : r.machines) {

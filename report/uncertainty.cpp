@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <numbers>
 #include <numeric>
@@ -10,6 +11,8 @@
 namespace report {
 
 namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 constexpr double kAlpha = 0.05;
 constexpr double kZ = 1.959963984540054;  // the normal distribution's 97.5 % point
@@ -93,7 +96,7 @@ double normal_score(const std::vector<double>& x, const std::vector<double>& y, 
   }
   const double dz = u - m * n / 2;
   const double sigma = std::sqrt(m * n / 12 * ((m + n + 1) - ties / ((m + n) * (m + n - 1))));
-  if (sigma == 0) return dz > 0 ? INFINITY : dz < 0 ? -INFINITY : -zq;
+  if (sigma == 0) return dz > 0 ? kInfinity : dz < 0 ? -kInfinity : -zq;
   const double correction = dz > 0 ? 0.5 : dz < 0 ? -0.5 : 0;
   return (dz - correction) / sigma - zq;
 }
