@@ -24,7 +24,10 @@ stage() {
   fi
 }
 # preset NAME [CMAKE OPTION...]
-preset() { cmake --preset "$1" "${@:2}" >/dev/null && cmake --build --preset "$1" && ctest --preset "$1" -j2; }
+# ctest_args: more for ctest.
+preset() {
+  cmake --preset "$1" "${@:2}" >/dev/null && cmake --build --preset "$1" && ctest --preset "$1" -j2 ${ctest_args:-}
+}
 
 stage x86-64 preset release
 stage x86-64-sanitizers preset asan-ubsan
@@ -34,7 +37,10 @@ stage armhf preset armhf
 stage riscv64 preset riscv64
 # PIBENCH_FORCE_EMULATOR=ON runs the i686 programs under qemu-i386 here too.
 stage i686 preset i686 -DPIBENCH_FORCE_EMULATOR="${PIBENCH_FORCE_EMULATOR:-OFF}"
-stage windows preset windows
+# wine's server now and then drops a client that starts as another ends
+# ("wine client error:0: recvmsg: Connection reset by peer"): a Windows
+# test that fails so is tried again, up to three times.
+ctest_args="--repeat until-pass:3" stage windows preset windows
 stage package bash -c 'bash tools/dist.sh && bash tools/package-test.sh'
 stage lint bash tools/lint.sh
 stage fuzz bash tools/fuzz.sh 20
