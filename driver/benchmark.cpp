@@ -2,10 +2,12 @@
 
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "driver/copies.hpp"
 #include "mp/arctg.hpp"
 #include "mp/common.hpp"
 #include "mp/digits.hpp"
@@ -31,10 +33,8 @@ constexpr std::string_view kBanner =
     " YOUR COMPUTER NAME, which will be appended with its behchmark parameter\n"
     " if the calculation duration is more than 1 second (the timing precision).\n";
 
-// The four digit vectors of the run, and room for the records of one block
-// of PI.OUT, so that the timed interval allocates nothing.
-mp::DigitStorage arctan5, arctan239, scratch1, scratch2;
-std::string block;
+// The vectors of a run of one copy.
+Workspace plain_work;
 
 // Banner, prompt and answer until a digit count is accepted; stop 901 at
 // the end of input or an unreadable answer.
@@ -80,6 +80,17 @@ std::string time_record(std::string_view label, const char (&time_text)[8]) {
   return record;
 }
 
+// The last line's identifier, trailing blanks removed, without touching the
+// file; empty when it cannot be read.
+std::string record_file_identifier() {
+  runtime::FileUnit record_file;
+  runtime::FileUnit::Record50 last_line;
+  if (!record_file.open_for_reading("Tarnoval.Dat") || !runtime::read_identifier(record_file, last_line)) return "";
+  std::string identifier(last_line.data(), last_line.size());
+  identifier.erase(identifier.find_last_not_of(' ') + 1);
+  return identifier;
+}
+
 std::span<const std::int32_t> groups_of(const mp::DigitStorage& v, const Sizes& sizes) {
   return std::span<const std::int32_t>(v.data(), static_cast<std::size_t>(sizes.group_count));
 }
@@ -93,15 +104,18 @@ enum class AtNormalEnd { kStop, kReturn };
 // reached the end of the timed computation tells at_end how it ended.
 class Run {
  public:
-  Run(const Sizes& sizes, RunEnd* at_end, PiFault fault, RunConsole& console, AtNormalEnd normal_end, bool files)
+  Run(const Sizes& sizes, RunEnd* at_end, PiFault fault, RunConsole& console, AtNormalEnd normal_end, bool files,
+      int copies = 1)
       : at_end_(at_end), fault_(fault), console_(console), normal_end_(normal_end), files_(files) {
     facts_.sizes = sizes;
+    facts_.copies = copies;
   }
 
   RunFacts go() {
     compute_pi();
     check_result();
-    if (files_) record_benchmark();
+    if (files_ && facts_.copies == 1) record_benchmark();
+    if (files_ && at_end_ != nullptr && facts_.identifier.empty()) facts_.machine = record_file_identifier();
     if (at_end_ != nullptr) at_end_->run_ended(facts_, 0);
     if (normal_end_ == AtNormalEnd::kStop) runtime::stop();
     return facts_;
@@ -157,27 +171,55 @@ class Run {
                         test_file_);
     to_console_and_file(time_record("Start time", start_text), test_file_);
     console_.progress(text_record("Calculating arctg(1/5)."));
-    facts_.before = runtime::os::machine_state();
-    facts_.interval = timed_computation(sizes, out_file_, console_);
-    facts_.after = runtime::os::machine_state();
-    facts_.marks = console_.marks;
-    facts_.mark_count = console_.mark_count;
+    if (facts_.copies == 1) {
+      facts_.before = runtime::os::machine_state();
+      facts_.interval = timed_computation(plain_work, sizes, out_file_, console_);
+      facts_.after = runtime::os::machine_state();
+      facts_.marks = console_.marks;
+      facts_.mark_count = console_.mark_count;
+      if (fault_ != nullptr) fault_(plain_work.arctan5, 1);
+      facts_.wrong_from = mp::first_wrong_decimal(plain_work.arctan5, sizes.vector_length);
+    } else {
+      compute_copies();
+    }
     facts_.duration = runtime::whole_seconds(facts_.interval.start, facts_.interval.end);
-    if (fault_ != nullptr) fault_(arctan5);
 
     runtime::time_of_day_text(end_text, 8);
     to_console_and_file_after(time_record("End time  ", end_text), test_file_);
     to_console_and_file_after(ListRecord().text("Duration is").real(facts_.duration).text(" sec").str(), test_file_);
-    runtime::group_records(block, " Pi = 3.", 9, groups_of(arctan5, sizes));
-    to_file_after(block, out_file_);
+    Workspace& work = copies_work_ ? *copies_work_ : plain_work;
+    runtime::group_records(work.block, " Pi = 3.", 9, groups_of(work.arctan5, sizes));
+    to_file_after(work.block, out_file_);
   }
 
-  // Stop 904 when the printed pi is not pi: a faulty machine or build must
-  // not record a figure.
+  // The copies side by side; the first one's vectors stay for PI.OUT.
+  void compute_copies() {
+    CopiesResult copies = run_copies(facts_.copies, facts_.sizes, out_file_, fault_);
+    facts_.interval = copies.interval;
+    facts_.before = copies.before;
+    facts_.after = copies.after;
+    const CopyResult& first = copies.copies.front();
+    facts_.marks = first.marks;
+    facts_.mark_count = first.mark_count;
+    for (std::size_t i = 0; i < copies.copies.size(); ++i) {
+      const CopyResult& copy = copies.copies[i];
+      facts_.copy_elapsed.push_back(runtime::elapsed_seconds(copy.interval.start, copy.interval.end));
+      if (copy.wrong_from != 0 && facts_.wrong_copy == 0) {
+        facts_.wrong_copy = static_cast<int>(i) + 1;
+        facts_.wrong_from = copy.wrong_from;
+      }
+    }
+    copies_work_ = std::move(copies.first);
+  }
+
+  // Stop 904 when the printed pi, or any copy's, is not pi: a faulty
+  // machine or build must not record a figure.
   void check_result() {
-    facts_.wrong_from = mp::first_wrong_decimal(arctan5, facts_.sizes.vector_length);
     if (facts_.wrong_from == 0) return;
-    console_.message(ListRecord().text("The result is wrong from decimal").integer(facts_.wrong_from).str());
+    ListRecord record;
+    record.text("The result is wrong from decimal").integer(facts_.wrong_from);
+    if (facts_.copies > 1) record.text(" in copy").integer(facts_.wrong_copy);
+    console_.message(record.str());
     end_run(904);
   }
 
@@ -223,6 +265,7 @@ class Run {
   AtNormalEnd normal_end_;
   bool files_;
   runtime::FileUnit test_file_, out_file_;
+  std::unique_ptr<Workspace> copies_work_;
 };
 
 }  // namespace
@@ -231,8 +274,25 @@ std::int32_t set_up() {
   mp::common.radix = 10000;
   const float radix_real = static_cast<float>(mp::common.radix);
   mp::common.radix_root = static_cast<std::int32_t>(std::sqrt(radix_real));
-  block.reserve(runtime::group_records_bound(mp::kMaxVectorLength - 1, 26));
   return mp::digits_per_element(mp::common.radix);
+}
+
+Workspace::Workspace() : arctan5{}, arctan239{}, scratch1{}, scratch2{} {
+  block.reserve(runtime::group_records_bound(mp::kMaxVectorLength - 1, 26));
+}
+
+double precise_figure(const RunFacts& facts) {
+  const double seconds = facts.copies > 1 && !facts.copy_elapsed.empty()
+                             ? facts.copy_elapsed.front()
+                             : runtime::elapsed_seconds(facts.interval.start, facts.interval.end);
+  const double digits = facts.sizes.accepted_digits;
+  return seconds > 0 ? 0.0006 * digits * digits / seconds : 0;
+}
+
+double throughput(const RunFacts& facts) {
+  const double wall = runtime::elapsed_seconds(facts.interval.start, facts.interval.end);
+  const double digits = facts.sizes.accepted_digits;
+  return wall > 0 ? facts.copies * 0.0006 * digits * digits / wall : 0;
 }
 
 Sizes sizes_of(std::int32_t digit_count, std::int32_t digits_per_element) {
@@ -259,8 +319,9 @@ void RunConsole::passed_mark(std::int32_t steps_done) {
   if (mark_count < marks.size()) marks[mark_count++] = {runtime::os::mark_seconds(), steps_done};
 }
 
-TimedInterval timed_computation(const Sizes& sizes, runtime::FileUnit& out_file, RunConsole& console) {
+TimedInterval timed_computation(Workspace& work, const Sizes& sizes, runtime::FileUnit& out_file, RunConsole& console) {
   const std::int32_t n = sizes.vector_length;
+  auto& [arctan5, arctan239, scratch1, scratch2, block] = work;
   console.mark_count = 0;
   TimedInterval interval;
   interval.start = runtime::read_clocks();  // the timed interval begins
@@ -291,10 +352,10 @@ void run_benchmark(RunEnd* at_end, PiFault fault, runtime::ByteSource* answer) {
   runtime::stop();  // not reached: the run ends in a stop
 }
 
-RunFacts run_in_batch(const Sizes& sizes, BatchRun kind, RunEnd* at_end, PiFault fault) {
+RunFacts run_in_batch(const Sizes& sizes, BatchRun kind, RunEnd* at_end, PiFault fault, int copies) {
   RunConsole console(true);
   const bool measured = kind == BatchRun::kMeasured;
-  return Run(sizes, measured ? at_end : nullptr, fault, console, AtNormalEnd::kReturn, measured).go();
+  return Run(sizes, measured ? at_end : nullptr, fault, console, AtNormalEnd::kReturn, measured, copies).go();
 }
 
 }  // namespace driver

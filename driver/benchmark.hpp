@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "mp/console.hpp"
 #include "mp/digits.hpp"
@@ -14,9 +15,10 @@
 
 namespace driver {
 
-// Called with pi's vector after the last combining pass: a test's stand-in
-// for a faulty machine. The program passes none.
-using PiFault = void (*)(mp::DigitVector pi);
+// Called with pi's vector after the last combining pass, and the copy that
+// computed it (from 1): a test's stand-in for a faulty machine. The program
+// passes none.
+using PiFault = void (*)(mp::DigitVector pi, int copy);
 
 struct Sizes {
   std::int32_t group_count;
@@ -57,6 +59,14 @@ class RunConsole : public mp::Console {
   bool quiet_;
 };
 
+// The digit vectors of one copy of a run, and room for the records of one
+// block of PI.OUT, so that the timed interval allocates nothing.
+struct Workspace {
+  Workspace();
+  mp::DigitStorage arctan5, arctan239, scratch1, scratch2;
+  std::string block;
+};
+
 // What a run that reached the end of its timed computation did.
 struct RunFacts {
   Sizes sizes{};
@@ -70,7 +80,24 @@ struct RunFacts {
   runtime::os::MachineState before, after;
   std::array<SeriesMark, kSeriesMarks> marks{};
   std::size_t mark_count = 0;
+  // For the log of a measured run that recorded nothing: the identifier
+  // the record file's last line holds, trailing blanks removed.
+  std::string machine;
+  // With more than one copy: the interval runs from their common release to
+  // the end of the last; the marks, the figure and PI.OUT are the first
+  // copy's; nothing is recorded.
+  int copies = 1;
+  std::vector<double> copy_elapsed;  // each copy's own timed interval, seconds
+  int wrong_copy = 0;                // the first copy with a wrong result, from 1
 };
+
+// The run's precise figure, 0.0006 x digits^2 / seconds, from its own (its
+// first copy's) monotonic interval, and its throughput, that of all its
+// copies over the interval from their release to the end of the last: the
+// precise figure times the copies when they all took equally long. Both
+// are 0 for an interval that is not positive.
+double precise_figure(const RunFacts& facts);
+double throughput(const RunFacts& facts);
 
 // Told as such a run ends, before its stop: with code 0 for the normal
 // end, or the stop code. The run log is one.
@@ -82,13 +109,13 @@ class RunEnd {
   ~RunEnd() = default;
 };
 
-// The radix and its root in common storage, and room for PI.OUT's blocks;
-// returns the digits per element.
+// The radix and its root in common storage; returns the digits per element.
 std::int32_t set_up();
 
 // The timed interval: both series with their console lines and their
-// blocks of PI.OUT, and the combination into pi. Allocates nothing.
-TimedInterval timed_computation(const Sizes& sizes, runtime::FileUnit& out_file, RunConsole& console);
+// blocks of PI.OUT, and the combination into pi in `work.arctan5`.
+// Allocates nothing.
+TimedInterval timed_computation(Workspace& work, const Sizes& sizes, runtime::FileUnit& out_file, RunConsole& console);
 
 // The whole benchmark run: dialogue (its answer from `answer` when given,
 // else from standard input), computation, result files, the check of the
@@ -101,8 +128,9 @@ TimedInterval timed_computation(const Sizes& sizes, runtime::FileUnit& out_file,
 // console shows only the messages of a stop.
 enum class BatchRun { kMeasured, kWarmUp };
 
-// One run of a batch at `sizes` after set_up(): returns its facts at a
-// normal end, and stops as a plain run does at any other.
-RunFacts run_in_batch(const Sizes& sizes, BatchRun kind, RunEnd* at_end, PiFault fault = nullptr);
+// One run of a batch at `sizes` after set_up(), in `copies` copies at once:
+// returns its facts at a normal end, and stops as a plain run does at any
+// other, with 904 when any copy's result is wrong.
+RunFacts run_in_batch(const Sizes& sizes, BatchRun kind, RunEnd* at_end, PiFault fault = nullptr, int copies = 1);
 
 }  // namespace driver

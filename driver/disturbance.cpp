@@ -63,14 +63,20 @@ RunHealth assess(const RunFacts& facts) {
   health.frequency_start = facts.before.frequency_mhz;
   health.frequency_end = facts.after.frequency_mhz;
   read_marks(facts, health);
+  if (facts.copies > 1 && !facts.copy_elapsed.empty()) {
+    const auto [fastest, slowest] = std::minmax_element(facts.copy_elapsed.begin(), facts.copy_elapsed.end());
+    if (*slowest > 0) health.copy_balance = *fastest / *slowest;
+  }
 
   const bool frequencies = health.frequency_start && health.frequency_end && *health.frequency_start > 0;
-  if (!health.cpu_seconds && !health.steal_seconds && !frequencies && !health.evenness) return health;
+  if (!health.cpu_seconds && !health.steal_seconds && !frequencies && !health.evenness && !health.copy_balance) {
+    return health;
+  }
   std::vector<std::string>& reasons = health.disturbed.emplace();
   if (health.elapsed <= 0) return health;
-  if (health.cpu_seconds && *health.cpu_seconds / health.elapsed < kDisturbance.min_cpu_share) {
-    reasons.push_back("cpu share " + fixed("%.2f", *health.cpu_seconds / health.elapsed));
-  }
+  const double cpu_share = health.cpu_seconds ? *health.cpu_seconds / (health.elapsed * facts.copies) : 0;
+  if (health.cpu_seconds && cpu_share < kDisturbance.min_cpu_share)
+    reasons.push_back("cpu share " + fixed("%.2f", cpu_share));
   if (frequencies && *health.frequency_end < *health.frequency_start * (1 - kDisturbance.max_frequency_drop)) {
     reasons.push_back("frequency " + fixed("%.0f", *health.frequency_start) + " -> " +
                       fixed("%.0f", *health.frequency_end) + " MHz");
@@ -80,6 +86,9 @@ RunHealth assess(const RunFacts& facts) {
   }
   if (health.evenness && *health.evenness < kDisturbance.min_evenness) {
     reasons.push_back("uneven: slowest slice " + fixed("%.2f", *health.evenness) + " of the fastest");
+  }
+  if (health.copy_balance && *health.copy_balance < kDisturbance.min_copy_balance) {
+    reasons.push_back("copies unequal: slowest took " + fixed("%.2f", 1 / *health.copy_balance) + " times the fastest");
   }
   return health;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // What tells a disturbed run, with every threshold in one place: another
 // process taking the processor, a frequency drop, a virtual machine's host
-// giving the time to others, and an uneven pace within the series.
+// giving the time to others, an uneven pace within the series, and copies
+// of a run that took unequal times.
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,13 +12,14 @@
 namespace driver {
 
 struct DisturbanceThresholds {
-  double min_cpu_share;       // of the elapsed time spent by the run itself
+  double min_cpu_share;       // of the elapsed time spent by the run itself, per copy
   double max_frequency_drop;  // from the start to the end of the interval
   double max_steal_share;     // of the elapsed time
   double min_evenness;        // the slowest slice's pace over the fastest's, within a series
   double min_slice_seconds;   // slices shorter than this are too short to judge
+  double min_copy_balance;    // the fastest copy's time over the slowest's
 };
-constexpr DisturbanceThresholds kDisturbance{0.97, 0.10, 0.01, 0.70, 0.05};
+constexpr DisturbanceThresholds kDisturbance{0.97, 0.10, 0.01, 0.70, 0.05, 0.90};
 
 // The measures of one run and the reasons it was disturbed.
 struct RunHealth {
@@ -26,6 +28,7 @@ struct RunHealth {
   std::optional<double> frequency_start, frequency_end;  // MHz
   std::vector<double> slices;                            // each slice's pace, steps per second
   std::optional<double> evenness;                        // the smallest slowest-over-fastest of a series
+  std::optional<double> copy_balance;                    // with copies: the fastest's time over the slowest's
   // nullopt when nothing could be measured; empty for a clean run.
   std::optional<std::vector<std::string>> disturbed;
 };

@@ -1,7 +1,9 @@
 #include "driver/options.hpp"
 
+#include <algorithm>
 #include <charconv>
 
+#include "runtime/os.hpp"
 #include "runtime/stop.hpp"
 #include "runtime/text.hpp"
 
@@ -13,18 +15,26 @@ namespace {
   runtime::exit_with_error("pibench: " + runtime::displayable(problem) + " (see pibench --help)");
 }
 
-// A whole number from `low` to `high`, all of the word, in decimal digits.
-int number_in(const std::string& option, const std::string& word, int low, int high) {
+// A whole number from `low` to `high`, all of the word, in decimal digits;
+// `also` names a word the option takes besides.
+int number_in(const std::string& option, const std::string& word, int low, int high, const char* also = nullptr) {
   int value = 0;
   const char* end = word.data() + word.size();
   const auto [stop, error] = std::from_chars(word.data(), end, value);
   const bool digits_only = !word.empty() && word.find_first_not_of("0123456789") == std::string::npos;
   if (!digits_only || error != std::errc() || stop != end || value < low || value > high) {
-    usage_error(option + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
-                ", not '" + word + "'");
+    std::string needs = option + " needs ";
+    if (also != nullptr) needs.append("'").append(also).append("' or ");
+    usage_error(needs + "a whole number from " + std::to_string(low) + " to " + std::to_string(high) + ", not '" +
+                word + "'");
   }
   return value;
 }
+
+constexpr int kMaxCopies = 1024;
+
+// A copy for each logical processor this process may run on.
+int all_copies() { return std::min(static_cast<int>(runtime::os::usable_cpus().size()), kMaxCopies); }
 
 }  // namespace
 
@@ -32,12 +42,15 @@ BenchmarkOptions parse_benchmark_options(const std::vector<std::string>& argumen
   BenchmarkOptions options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& option = arguments[i];
-    const bool known = option == "--log" || option == "--digits" || option == "--runs" || option == "--warmup";
+    const bool known =
+        option == "--log" || option == "--digits" || option == "--runs" || option == "--warmup" || option == "--copies";
     if (!known) {
       usage_error(option.starts_with("-") ? "unknown option '" + option + "'" : "unexpected argument '" + option + "'");
     }
     if (i + 1 == arguments.size()) {
-      usage_error(option == "--log" ? "--log needs a file name" : option + " needs a number");
+      usage_error(option == "--log"      ? "--log needs a file name"
+                  : option == "--copies" ? "--copies needs 'all' or a number"
+                                         : option + " needs a number");
     }
     const std::string& value = arguments[++i];
     const auto once = [&](auto& slot, auto parsed) {
@@ -48,6 +61,8 @@ BenchmarkOptions parse_benchmark_options(const std::vector<std::string>& argumen
     if (option == "--digits") once(options.digits, number_in(option, value, 4, 64000));
     if (option == "--runs") once(options.runs, number_in(option, value, 1, 1000));
     if (option == "--warmup") once(options.warmup, number_in(option, value, 0, 100));
+    if (option == "--copies")
+      once(options.copies, value == "all" ? all_copies() : number_in(option, value, 1, kMaxCopies, "all"));
   }
   return options;
 }

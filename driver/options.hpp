@@ -1,6 +1,6 @@
 #pragma once
-// The options that run the benchmark: --log FILE, --digits D, --runs N and
-// --warmup W, in any order, each at most once.
+// The options that run the benchmark: --log FILE, --digits D, --runs N,
+// --warmup W and --copies C, in any order, each at most once.
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,7 +12,8 @@ struct BenchmarkOptions {
   std::optional<int> digits;  // 4..64000: the dialogue's answer
   std::optional<int> runs;    // 1..1000: a batch
   std::optional<int> warmup;  // 0..100: runs before a batch's, measuring nothing
-  bool batch() const { return runs || warmup; }
+  std::optional<int> copies;  // 1..1024, "all" the logical processors usable: each run so many at once
+  bool batch() const { return runs || warmup || copies; }
 };
 
 // Says what is wrong on standard error and ends with status 2 for an

@@ -26,7 +26,7 @@ Json or_null(const std::optional<T>& value) {
   return value ? Json(*value) : Json(nullptr);
 }
 
-std::optional<double> micro(const std::optional<double>& seconds) {
+std::optional<double> micro(std::optional<double> seconds) {
   if (!seconds) return std::nullopt;
   return std::round(*seconds * 1e6) / 1e6;
 }
@@ -59,42 +59,53 @@ RunLog::RunLog(const char* name) : name_(name) {
 std::string log_line(const RunFacts& facts, int stop_code) {
   const runtime::os::SystemFacts system = runtime::os::system_facts();
   const RunHealth health = assess(facts);
-  const double elapsed = std::round(runtime::elapsed_seconds(facts.interval.start, facts.interval.end) * 1e6) / 1e6;
-  const double digits = facts.sizes.accepted_digits;
   const bool recorded = !facts.identifier.empty();
-  std::string identifier = facts.identifier;
+  std::string identifier = recorded ? facts.identifier : facts.machine;
   identifier.erase(identifier.find_last_not_of(' ') + 1);
-  const Json line = {
+  // Figures from the intervals as logged, to the microsecond.
+  const double wall = *micro(runtime::elapsed_seconds(facts.interval.start, facts.interval.end));
+  const double own = facts.copies > 1 ? *micro(facts.copy_elapsed.front()) : wall;
+  const double digits = facts.sizes.accepted_digits;
+  const auto per_second = [&](double seconds) {
+    return seconds > 0 ? Json(0.0006 * digits * digits / seconds) : Json(nullptr);
+  };
+  Json line = {
       {key::kVersion, build_info::kVersion},
       {key::kBuild,
        {{key::kCompiler, build_info::kCompiler},
         {key::kTarget, build_info::kTarget},
         {key::kType, build_info::kBuildType}}},
       {key::kStart, runtime::local_time_iso8601(facts.interval.start.calendar)},
-      {key::kIdentifier, recorded ? Json(identifier) : Json(nullptr)},
+      {key::kIdentifier, recorded || !identifier.empty() ? Json(identifier) : Json(nullptr)},
       {key::kDigits, facts.sizes.accepted_digits},
       {key::kVectorLength, facts.sizes.vector_length},
       {key::kSeconds, static_cast<long long>(facts.duration)},
       {key::kFigure, recorded ? Json(as_recorded(facts.figure)) : Json(nullptr)},
-      {key::kElapsed, elapsed},
-      {key::kPreciseFigure, elapsed > 0 ? Json(0.0006 * digits * digits / elapsed) : Json(nullptr)},
-      {key::kResult, facts.wrong_from == 0 ? key::kCorrect : key::kWrong},
-      {key::kWrongFrom, facts.wrong_from == 0 ? Json(nullptr) : Json(facts.wrong_from)},
-      {key::kStop, stop_code == 0 ? Json(nullptr) : Json(stop_code)},
-      {key::kCpuSeconds, or_null(micro(health.cpu_seconds))},
-      {key::kFrequencyMhz,
-       {{key::kAtStart, or_null(health.frequency_start)}, {key::kAtEnd, or_null(health.frequency_end)}}},
-      {key::kLoadAverage, or_null(health.load_average)},
-      {key::kStealSeconds, or_null(micro(health.steal_seconds))},
-      {key::kSlices, health.slices},
-      {key::kDisturbed, or_null(health.disturbed)},
-      {key::kSystem,
-       {{key::kCpu, or_null(system.cpu)},
-        {key::kLogicalCpus, or_null(system.logical_cpus)},
-        {key::kOs, or_null(system.os)},
-        {key::kKernel, or_null(system.kernel)},
-        {key::kGovernor, or_null(system.governor)}}},
+      {key::kElapsed, wall},
+      {key::kPreciseFigure, per_second(own)},
+      {key::kCopies, facts.copies},
+      {key::kThroughput, per_second(wall / facts.copies)},
   };
+  if (facts.copies > 1) {
+    Json& elapsed = line[key::kCopyElapsed] = Json::array();
+    for (const double seconds : facts.copy_elapsed) elapsed.push_back(*micro(seconds));
+  }
+  line[key::kResult] = facts.wrong_from == 0 ? key::kCorrect : key::kWrong;
+  line[key::kWrongFrom] = facts.wrong_from == 0 ? Json(nullptr) : Json(facts.wrong_from);
+  if (facts.copies > 1) line[key::kWrongCopy] = facts.wrong_copy == 0 ? Json(nullptr) : Json(facts.wrong_copy);
+  line[key::kStop] = stop_code == 0 ? Json(nullptr) : Json(stop_code);
+  line[key::kCpuSeconds] = or_null(micro(health.cpu_seconds));
+  line[key::kFrequencyMhz] = {{key::kAtStart, or_null(health.frequency_start)},
+                              {key::kAtEnd, or_null(health.frequency_end)}};
+  line[key::kLoadAverage] = or_null(health.load_average);
+  line[key::kStealSeconds] = or_null(micro(health.steal_seconds));
+  line[key::kSlices] = health.slices;
+  line[key::kDisturbed] = or_null(health.disturbed);
+  line[key::kSystem] = {{key::kCpu, or_null(system.cpu)},
+                        {key::kLogicalCpus, or_null(system.logical_cpus)},
+                        {key::kOs, or_null(system.os)},
+                        {key::kKernel, or_null(system.kernel)},
+                        {key::kGovernor, or_null(system.governor)}};
   return line.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 // Values shared by the driver and the arithmetic, alive for the whole run.
+// Each thread has its own, so that copies of a run side by side share
+// nothing writable; a thread that computes starts from the driver's.
 #include <cstdint>
 
 namespace mp {
@@ -12,7 +14,7 @@ struct Common {
   std::int32_t solver_status = 0;  // 0: converged, 2001: gave up
 };
 
-extern Common common;
+extern thread_local Common common;
 
 // Decimal digits held by one element: log10(radix) + 0.5, truncated, with the
 // single-precision logarithm of the Fortran run-time library (log10e * ln x).

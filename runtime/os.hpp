@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace runtime::os {
 
@@ -119,6 +120,15 @@ struct MachineState {
   std::optional<double> steal_seconds;  // what a virtual machine's host gave to others, since boot
 };
 MachineState machine_state();
+
+// The logical processors this process may run on, in ascending order: its
+// affinity mask where the system keeps one, else every online processor.
+// Never empty.
+std::vector<int> usable_cpus();
+
+// Keeps the calling thread on logical processor `cpu` from now on; false
+// where the system does not allow it.
+bool pin_thread(int cpu);
 
 // The offset of local time from UTC at `time`, in seconds east.
 long utc_offset(std::time_t time);

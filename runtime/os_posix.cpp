@@ -9,6 +9,7 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -312,6 +313,47 @@ MachineState machine_state() {
   state.steal_seconds = steal_since_boot();
 #endif
   return state;
+}
+
+std::vector<int> usable_cpus() {
+  std::vector<int> cpus;
+#if defined(__linux__)
+  // Sized for any kernel's processor count, not only CPU_SETSIZE.
+  for (int count = CPU_SETSIZE; count <= (1 << 20); count *= 2) {
+    cpu_set_t* const set = CPU_ALLOC(count);
+    if (set == nullptr) break;
+    const std::size_t size = CPU_ALLOC_SIZE(count);
+    CPU_ZERO_S(size, set);
+    const bool read = ::sched_getaffinity(0, size, set) == 0;
+    const bool too_small = !read && errno == EINVAL;
+    for (int cpu = 0; read && cpu < count; ++cpu) {
+      if (CPU_ISSET_S(cpu, size, set)) cpus.push_back(cpu);
+    }
+    CPU_FREE(set);
+    if (!too_small) break;
+  }
+#endif
+  if (cpus.empty()) {
+    const long online = ::sysconf(_SC_NPROCESSORS_ONLN);
+    for (long cpu = 0; cpu < std::max(online, 1L); ++cpu) cpus.push_back(static_cast<int>(cpu));
+  }
+  return cpus;
+}
+
+bool pin_thread(int cpu) {
+#if defined(__linux__)
+  cpu_set_t* const set = CPU_ALLOC(cpu + 1);
+  if (set == nullptr) return false;
+  const std::size_t size = CPU_ALLOC_SIZE(cpu + 1);
+  CPU_ZERO_S(size, set);
+  CPU_SET_S(cpu, size, set);
+  const bool pinned = ::sched_setaffinity(0, size, set) == 0;  // 0: the calling thread
+  CPU_FREE(set);
+  return pinned;
+#else
+  (void)cpu;
+  return false;
+#endif
 }
 
 long utc_offset(std::time_t time) {

@@ -269,6 +269,24 @@ MachineState machine_state() {
   return state;
 }
 
+// Within the process's processor group: at most 64 processors.
+std::vector<int> usable_cpus() {
+  std::vector<int> cpus;
+  DWORD_PTR process = 0, system = 0;
+  if (GetProcessAffinityMask(GetCurrentProcess(), &process, &system) != 0) {
+    for (int cpu = 0; cpu < static_cast<int>(8 * sizeof process); ++cpu) {
+      if (((process >> cpu) & 1) != 0) cpus.push_back(cpu);
+    }
+  }
+  if (cpus.empty()) cpus.push_back(0);
+  return cpus;
+}
+
+bool pin_thread(int cpu) {
+  if (cpu < 0 || cpu >= static_cast<int>(8 * sizeof(DWORD_PTR))) return false;
+  return SetThreadAffinityMask(GetCurrentThread(), static_cast<DWORD_PTR>(1) << cpu) != 0;
+}
+
 long utc_offset(std::time_t time) {
   std::tm local{};
   std::tm utc{};

@@ -53,6 +53,10 @@ TEST(Batch, ArgumentErrors) {
       {{"--runs"}, "--runs needs a number"},
       {{"--runs", "2", "--report"}, "unknown option '--report'"},
       {{"--digits", "1000", "extra"}, "unexpected argument 'extra'"},
+      {{"--copies", "0"}, "--copies needs 'all' or a whole number from 1 to 1024, not '0'"},
+      {{"--copies", "1025"}, "--copies needs 'all' or a whole number from 1 to 1024, not '1025'"},
+      {{"--copies", "ALL"}, "--copies needs 'all' or a whole number from 1 to 1024, not 'ALL'"},
+      {{"--copies"}, "--copies needs 'all' or a number"},
   };
   for (const Case& c : cases) {
     RunOptions o;

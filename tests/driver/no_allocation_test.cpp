@@ -33,9 +33,10 @@ TEST(TimedInterval, AllocatesNothing) {
   runtime::FileUnit out_file;
   ASSERT_TRUE(out_file.open(name));
 
+  static driver::Workspace work;
   driver::RunConsole console;
   counting = true;
-  driver::timed_computation({4000, 16000, 4001}, out_file, console);
+  driver::timed_computation(work, {4000, 16000, 4001}, out_file, console);
   counting = false;
 
   EXPECT_EQ(allocations, 0);

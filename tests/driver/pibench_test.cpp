@@ -185,8 +185,11 @@ TEST(Pibench, RunOnTheRealClock) {
   std::string keys;
   for (const auto& item : run.items()) keys += item.key() + " ";
   EXPECT_EQ(keys,
-            "pibench build start identifier digits vector_length seconds figure elapsed precise_figure result "
-            "wrong_from stop cpu_seconds frequency_mhz load_average steal_seconds slices disturbed system ");
+            "pibench build start identifier digits vector_length seconds figure elapsed precise_figure copies "
+            "throughput result wrong_from stop cpu_seconds frequency_mhz load_average steal_seconds slices disturbed "
+            "system ");
+  EXPECT_EQ(run["copies"], 1);
+  EXPECT_EQ(run["throughput"], run["precise_figure"]);
   EXPECT_EQ(run["slices"].size(), 8u);
   EXPECT_TRUE(run["disturbed"].is_array()) << run["disturbed"];
   EXPECT_EQ(run["seconds"], static_cast<int>(seconds));
