@@ -22,13 +22,18 @@ std::string short_fixed(double value, int decimals, const char* suffix = "") {
 // Rounded to 4 decimals where that keeps it finite.
 Json rounded(double value) { return std::fabs(value) < 1e12 ? std::round(value * 1e4) / 1e4 : value; }
 
+std::string ratio_text(const std::optional<double>& ratio, int decimals) {
+  return ratio ? short_fixed(*ratio, decimals) : "";
+}
+Json ratio_json(const std::optional<double>& ratio) { return ratio ? rounded(*ratio) : Json(nullptr); }
+
 std::string median_ci_text(const MachineSummary& m) {
   if (m.median_ci) return figure_text(m.median_ci->low) + "-" + figure_text(m.median_ci->high);
   return "needs 6 runs";
 }
 
 std::string relative_ci_text(const MachineSummary& m) {
-  if (!m.shift) return m.verdict == Verdict::kReference ? "" : "needs 4+4 runs";
+  if (!m.shift) return m.verdict == Verdict::kReference || m.verdict == Verdict::kNoReference ? "" : "needs 4+4 runs";
   return short_fixed(m.shift->ratio, 3) + " (" + short_fixed(m.shift->interval.low, 3) + "-" +
          short_fixed(m.shift->interval.high, 3) + ")";
 }
@@ -62,9 +67,9 @@ constexpr Column kColumns[] = {
     {"spread", "spread", 8, [](const MachineSummary& m) { return short_fixed(m.spread * 100, 1, "%"); },
      [](const MachineSummary& m) { return short_fixed(m.spread, 4); },
      [](const MachineSummary& m) { return rounded(m.spread); }},
-    {"relative", "relative", 10, [](const MachineSummary& m) { return short_fixed(m.relative, 3); },
-     [](const MachineSummary& m) { return short_fixed(m.relative, 4); },
-     [](const MachineSummary& m) { return rounded(m.relative); }},
+    {"relative", "relative", 10, [](const MachineSummary& m) { return ratio_text(m.relative, 3); },
+     [](const MachineSummary& m) { return ratio_text(m.relative, 4); },
+     [](const MachineSummary& m) { return ratio_json(m.relative); }},
     {"median_ci", "median 95 %", 13, [](const MachineSummary& m) { return median_ci_text(m); }, nullptr,
      [](const MachineSummary& m) {
        return m.median_ci ? Json::array({m.median_ci->low, m.median_ci->high}) : Json(nullptr);
@@ -87,6 +92,12 @@ constexpr Column kColumns[] = {
     {"disturbed", "disturbed", 11, [](const MachineSummary& m) { return std::to_string(m.disturbed); },
      [](const MachineSummary& m) { return std::to_string(m.disturbed); },
      [](const MachineSummary& m) { return Json(m.disturbed); }},
+    {"copies", "copies", 8, [](const MachineSummary& m) { return std::to_string(m.copies); },
+     [](const MachineSummary& m) { return std::to_string(m.copies); },
+     [](const MachineSummary& m) { return Json(m.copies); }},
+    {"scaling", "scaling", 9, [](const MachineSummary& m) { return ratio_text(m.scaling, 2); },
+     [](const MachineSummary& m) { return ratio_text(m.scaling, 4); },
+     [](const MachineSummary& m) { return ratio_json(m.scaling); }},
 };
 
 }  // namespace

@@ -27,6 +27,9 @@ std::string xml_text(const std::string& text);
 
 void write_report(const Report& report, Format format, const Sink& out);
 
+// What the rows of copies run at once show, as the text and the page say it.
+std::string copies_text();
+
 // "N other lines skipped", as the text says it.
 std::string skipped_text(std::int64_t lines);
 

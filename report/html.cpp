@@ -1,6 +1,7 @@
 // HTML: one self-contained page to mail or attach: the table with its
 // verdicts, the chart, and what the logs tell of each machine. No script
 // and nothing from elsewhere.
+#include <algorithm>
 #include <string>
 
 #include "report/columns.hpp"
@@ -27,8 +28,8 @@ std::string cell(const std::string& text, const char* tag = "td", const std::str
 
 std::string facts_of(const MachineSummary& m) {
   const MachineFacts& f = *m.facts;
-  std::string out =
-      "<h3>" + xml_text(m.machine) + (m.digits > 0 ? ", " + std::to_string(m.digits) + " digits" : "") + "</h3>\n<dl>";
+  std::string out = "<h3>" + xml_text(m.machine) + (m.digits > 0 ? ", " + std::to_string(m.digits) + " digits" : "") +
+                    (m.copies > 1 ? ", " + std::to_string(m.copies) + " copies" : "") + "</h3>\n<dl>";
   const std::pair<const char*, const std::string*> rows[] = {
       {"processor", &f.cpu},  {"logical CPUs", &f.logical_cpus}, {"operating system", &f.os},
       {"kernel", &f.kernel},  {"governor", &f.governor},         {"build", &f.build},
@@ -69,9 +70,14 @@ void write_html(const Report& r, const Sink& out) {
     declaration = false;
     out(piece);
   });
-  out("</figure>\n<p class=\"note\">95 %: the median's interval by order statistics (from 6 runs); the ratio to "
+  std::string note =
+      "</figure>\n<p class=\"note\">95 %: the median's interval by order statistics (from 6 runs); the ratio to "
       "the reference (Hodges-Lehmann) and its interval by the Mann-Whitney distribution (from 4 runs a side). "
-      "Figures from record files are timed in whole seconds; figures from run logs to the microsecond.</p>\n");
+      "Figures from record files are timed in whole seconds; figures from run logs to the microsecond.";
+  if (std::any_of(r.machines.begin(), r.machines.end(), [](const MachineSummary& m) { return m.copies > 1; })) {
+    note.append(" ").append(xml_text(copies_text()));
+  }
+  out(note + "</p>\n");
   std::string facts;
   for (const MachineSummary& m : r.machines) {
     if (m.facts) facts += facts_of(m);

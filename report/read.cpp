@@ -17,6 +17,7 @@ namespace key = runtime::log_key;
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr int kMinDigits = 4, kMaxDigits = 64000;
+constexpr std::uint64_t kMaxCopies = 1024;
 
 bool real_figure(double figure) { return std::isfinite(figure) && figure > 0; }
 
@@ -69,7 +70,15 @@ std::optional<Run> log_run(std::string_view line) {
   // Only a correct run measured anything.
   if (string_at(run, key::kResult) != key::kCorrect) return std::nullopt;
   const Json* digits = member(run, key::kDigits);
-  const Json* figure = member(run, key::kPreciseFigure);
+  // Copies run at once are measured by their throughput; a line without
+  // the key is one copy's.
+  const Json* copies = member(run, key::kCopies);
+  const bool one_copy = copies == nullptr || *copies == 1;
+  if (!one_copy && !(copies->is_number_unsigned() && copies->get<std::uint64_t>() >= 2 &&
+                     copies->get<std::uint64_t>() <= kMaxCopies)) {
+    return std::nullopt;
+  }
+  const Json* figure = member(run, one_copy ? key::kPreciseFigure : key::kThroughput);
   if (digits == nullptr || !digits->is_number_integer() || figure == nullptr || !figure->is_number()) {
     return std::nullopt;
   }
@@ -85,7 +94,13 @@ std::optional<Run> log_run(std::string_view line) {
     if (system != nullptr && system->is_object()) machine = string_at(*system, key::kCpu);
   }
   if (!machine) return std::nullopt;
-  Run logged{*machine, static_cast<int>(digits->get<std::int64_t>()), figure->get<double>(), true, {}, facts_of(run)};
+  Run logged{*machine,
+             static_cast<int>(digits->get<std::int64_t>()),
+             figure->get<double>(),
+             true,
+             {},
+             facts_of(run),
+             one_copy ? 1 : static_cast<int>(copies->get<std::uint64_t>())};
   // A reason's kind is its words before the first figure or colon.
   if (const Json* disturbed = member(run, key::kDisturbed); disturbed != nullptr && disturbed->is_array()) {
     for (const Json& reason : *disturbed) {

@@ -5,7 +5,7 @@
 namespace report {
 
 void Runs::add(const Run& run) {
-  RowKey key{runtime::displayable(run.machine), run.digits};
+  RowKey key{runtime::displayable(run.machine), run.digits, run.copies};
   auto row = rows_.find(key);
   if (row == rows_.end()) {
     row = rows_.emplace(std::move(key), Figures{}).first;

@@ -26,18 +26,22 @@ struct Run {
   // "uneven"); empty for a clean run or one that could not tell.
   std::vector<std::string> disturbances = {};
   std::optional<MachineFacts> facts = std::nullopt;  // a logged run's
+  int copies = 1;                                    // run at once; the figure is their throughput
 };
 
 // A row of the report: one machine (as runtime::displayable shows its
-// name, so that a name reads the same from every file) at one digit count.
+// name, so that a name reads the same from every file) at one digit count
+// and one number of copies.
 struct RowKey {
   std::string machine;
   int digits = 0;
+  int copies = 1;
   auto operator<=>(const RowKey&) const = default;
 };
 struct RowKeyHash {
   std::size_t operator()(const RowKey& key) const {
-    return std::hash<std::string>()(key.machine) ^ static_cast<std::size_t>(key.digits) * 0x9E3779B97F4A7C15u;
+    const auto mixed = static_cast<std::size_t>(key.digits) * 1031 + static_cast<std::size_t>(key.copies);
+    return std::hash<std::string>()(key.machine) ^ mixed * 0x9E3779B97F4A7C15u;
   }
 };
 

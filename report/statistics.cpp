@@ -28,12 +28,12 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     MachineSummary& m = report.machines.emplace_back();
     m.machine = std::move(node.key().machine);
     m.digits = node.key().digits;
+    m.copies = node.key().copies;
     m.runs = static_cast<int>(figures.size());
     m.median = median;
     m.best = figures.back();
     m.worst = figures.front();
     m.spread = finite_ratio(figures.back() - figures.front(), median);
-    m.relative = 1.0;
     m.precise = node.mapped().precise;
     m.first_seen = node.mapped().first_seen;
     m.disturbed = node.mapped().disturbed;
@@ -44,24 +44,39 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     return a.median != b.median ? a.median > b.median : a.first_seen < b.first_seen;
   });
   const std::string wanted = reference ? runtime::displayable(*reference) : "";
-  const auto base = !reference ? report.machines.begin()
-                               : std::find_if(report.machines.begin(), report.machines.end(),
-                                              [&](const MachineSummary& m) { return m.machine == wanted; });
-  if (base == report.machines.end()) {
+  const auto named = !reference ? report.machines.begin()
+                                : std::find_if(report.machines.begin(), report.machines.end(),
+                                               [&](const MachineSummary& m) { return m.machine == wanted; });
+  if (named == report.machines.end()) {
     if (reference) return std::nullopt;
     return report;
   }
-  report.reference = base->machine;
-  const double base_median = base->median;
-  const std::vector<double>& base_figures = base->figures;
+  report.reference = named->machine;
+  // The reference's fastest row at each number of copies, and each
+  // machine's at one copy by digits.
+  std::map<int, const MachineSummary*> bases;
+  std::map<std::pair<std::string, int>, double> single;
+  for (const MachineSummary& m : report.machines) {
+    if (m.machine == report.reference) bases.try_emplace(m.copies, &m);
+    if (m.copies == 1) single.try_emplace({m.machine, m.digits}, m.median);
+  }
   for (MachineSummary& m : report.machines) {
-    m.relative = finite_ratio(m.median, base_median);
     m.median_ci = median_interval(m.figures);
-    if (&m == &*base) {
+    if (m.copies > 1) {
+      const auto one = single.find({m.machine, m.digits});
+      if (one != single.end()) m.scaling = finite_ratio(m.median, one->second * m.copies);
+    }
+    const auto base = bases.find(m.copies);
+    if (base == bases.end()) {
+      m.verdict = Verdict::kNoReference;
+      continue;
+    }
+    m.relative = finite_ratio(m.median, base->second->median);
+    if (&m == base->second) {
       m.verdict = Verdict::kReference;
       continue;
     }
-    m.shift = shift(m.figures, base_figures);
+    m.shift = shift(m.figures, base->second->figures);
     if (!m.shift) continue;
     if (m.shift->interval.low > 1) {
       m.verdict = Verdict::kFaster;
@@ -69,7 +84,7 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
       m.verdict = Verdict::kSlower;
     } else {
       m.verdict = Verdict::kNoDifference;
-      m.runs_to_resolve = runs_to_resolve_one_percent(m.figures, base_figures);
+      m.runs_to_resolve = runs_to_resolve_one_percent(m.figures, base->second->figures);
     }
   }
   return report;
@@ -85,6 +100,8 @@ const char* verdict_word(Verdict verdict) {
       return "slower";
     case Verdict::kNoDifference:
       return "no difference found";
+    case Verdict::kNoReference:
+      return "no reference at these copies";
     case Verdict::kTooFewRuns:
       break;
   }

@@ -1,6 +1,6 @@
 #pragma once
-// Per row: the median, the best and worst figures, the spread, and the
-// median relative to the reference row's.
+// Per row: the median, the best and worst figures, the spread, the median
+// relative to the reference row's, and how the copies scaled.
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -15,14 +15,21 @@ namespace report {
 
 constexpr int kFewRuns = 3;  // rows with fewer runs are marked
 
-enum class Verdict { kReference, kFaster, kSlower, kNoDifference, kTooFewRuns };
+enum class Verdict { kReference, kFaster, kSlower, kNoDifference, kTooFewRuns, kNoReference };
 const char* verdict_word(Verdict verdict);
 
 struct MachineSummary {
   std::string machine;
   int digits;  // 0 when unknown
+  int copies;  // run at once; the figures are their throughputs
   int runs;
-  double median, best, worst, spread, relative;
+  double median, best, worst, spread;
+  // To the reference machine's row at as many copies; nullopt when it has none.
+  std::optional<double> relative;
+  // With copies: the median over the copies times the same machine's median
+  // at one copy and the same digits, 1 for perfect scaling; nullopt when
+  // that row is missing.
+  std::optional<double> scaling;
   bool precise;  // every figure from a run log
   std::int64_t first_seen;
   int disturbed;                      // runs found disturbed
@@ -51,10 +58,11 @@ double median_of_sorted(const std::vector<double>& figures);
 // a / b for finite positive a and b, kept finite.
 double finite_ratio(double a, double b);
 
-// The summaries of `runs` (taken apart as it goes), relative to the machine
-// named `reference` (the fastest when there is none), each with its
-// intervals and its verdict against the reference. nullopt when no row is
-// that machine.
+// The summaries of `runs` (taken apart as it goes), each relative to the
+// row of the machine named `reference` (the fastest row's when there is
+// none) at as many copies, the fastest of its rows there, with its
+// intervals and its verdict against that row. nullopt when no row is that
+// machine.
 std::optional<Report> summarise(Runs runs, const std::optional<std::string>& reference);
 
 }  // namespace report

@@ -57,12 +57,21 @@ std::string xml_text(const std::string& text) {
   return out;
 }
 
+namespace {
+
+// A row's machine, and its copies where it ran more than one.
+std::string row_name(const MachineSummary& m) {
+  return m.copies > 1 ? m.machine + " (" + std::to_string(m.copies) + " copies)" : m.machine;
+}
+
+}  // namespace
+
 void write_svg(const Report& r, const Sink& out_) {
   constexpr double kRow = 26, kTop = 40, kBarsWidth = 420, kCharWidth = 7.2;
   std::size_t longest = 7;
   double scale_end = 0;
   for (const MachineSummary& m : r.machines) {
-    longest = std::max(longest, runtime::display_width(m.machine));
+    longest = std::max(longest, runtime::display_width(row_name(m)));
     scale_end = std::max(scale_end, m.best);
   }
   // The axis ends at the first of 1, 2, 2.5 or 5 times a power of ten past the best figure.
@@ -88,9 +97,9 @@ void write_svg(const Report& r, const Sink& out_) {
                     "(line: worst to best run; orange: the median's 95 % interval)</text>\n";
   double y = kTop;
   for (const MachineSummary& m : r.machines) {
-    const std::string label = m.machine + (m.digits > 0 ? " (" + std::to_string(m.digits) + " digits)" : "");
+    const std::string label = row_name(m) + (m.digits > 0 ? " (" + std::to_string(m.digits) + " digits)" : "");
     out += "<text x=\"" + fixed(left - 8) + "\" y=\"" + fixed(y + 15) + "\" text-anchor=\"end\">" +
-           xml_text(m.machine) + "</text>\n";
+           xml_text(row_name(m)) + "</text>\n";
     out += "<rect x=\"" + fixed(left) + "\" y=\"" + fixed(y + 4) + "\" width=\"" + fixed(x(m.median) - left) +
            "\" height=\"16\" fill=\"#4a7ebb\"><title>" + xml_text(label) + "</title></rect>\n";
     out += "<line x1=\"" + fixed(x(m.worst)) + "\" y1=\"" + fixed(y + 12) + "\" x2=\"" + fixed(x(m.best)) + "\" y2=\"" +

@@ -66,6 +66,7 @@ void write_text(const Report& r, const Sink& out) {
   if (any_row(r, [](const MachineSummary& m) { return m.precise; })) {
     notes += "Figures from run logs are precise: timed to the microsecond.\n";
   }
+  if (any_row(r, [](const MachineSummary& m) { return m.copies > 1; })) notes += copies_text();
   if (any_row(r, [&](const MachineSummary& m) { return m.digits != r.machines.front().digits; })) {
     notes += "Warning: the rows differ in digit count; only figures of the same count compare.\n";
   }

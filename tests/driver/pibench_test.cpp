@@ -240,8 +240,8 @@ TEST(Pibench, RunLogOutcomes) {
   o.arguments = {"--report", "--format", "csv", "--all-runs", "runs.jsonl"};
   EXPECT_EQ(run_program(dir, "", o).out,
             "machine,digits,runs,median,best,worst,spread,relative,median_low,median_high,relative_low,"
-            "relative_high,verdict,disturbed\n"
-            "MYBOX,1000,1,300,300,300,0.0000,1.0000,,,,,reference,1\n");
+            "relative_high,verdict,disturbed,copies,scaling\n"
+            "MYBOX,1000,1,300,300,300,0.0000,1.0000,,,,,reference,1,1,\n");
 
   if (target().windows) return;  // no file-size limit
   const std::string log_before(8000, '#'), record_before = dir.read("Tarnoval.Dat");
@@ -275,11 +275,12 @@ TEST(Pibench, ReportInEveryFormat) {
       {{"--format", "markdown", "pi.dat", "Tarnoval.Dat"},
        "| machine | digits |",
        "| Pi \\<4\\> |  | 1\\* | 81920 | 81920 | 81920 | 0.0% | 0.167 | needs 6 runs | needs 4+4 runs | too few runs | "
-       "0 |\n"},
+       "0 | 1 |  |\n"},
       {{"--format", "csv", "--reference", "Pi <4>", "Tarnoval.Dat", "pi.dat"},
        "machine,digits,runs,median,best,worst,spread,relative,median_low,median_high,relative_low,relative_high,"
-       "verdict,disturbed\n\"VM, 2 cores\",,3,491520,491520,409600,0.1667,6.0000,,,,,too few runs,0\n",
-       "Pi <4>,,1,81920,81920,81920,0.0000,1.0000,,,,,reference,0\n"},
+       "verdict,disturbed,copies,scaling\n\"VM, 2 cores\",,3,491520,491520,409600,0.1667,6.0000,,,,,too few "
+       "runs,0,1,\n",
+       "Pi <4>,,1,81920,81920,81920,0.0000,1.0000,,,,,reference,0,1,\n"},
       {{"--format", "json", "Tarnoval.Dat", "pi.dat"},
        "{\n  \"reference\": \"VM, 2 cores\",\n  \"skipped_lines\": 2,",
        "}\n"},
