@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <numeric>
 
 namespace driver {
 
@@ -74,7 +75,13 @@ RunHealth assess(const RunFacts& facts) {
   }
   std::vector<std::string>& reasons = health.disturbed.emplace();
   if (health.elapsed <= 0) return health;
-  const double cpu_share = health.cpu_seconds ? *health.cpu_seconds / (health.elapsed * facts.copies) : 0;
+  // Copies are judged over their own times: one that ended first does not
+  // wait for the last.
+  double running = health.elapsed;
+  if (facts.copies > 1 && !facts.copy_elapsed.empty()) {
+    running = std::accumulate(facts.copy_elapsed.begin(), facts.copy_elapsed.end(), 0.0);
+  }
+  const double cpu_share = health.cpu_seconds && running > 0 ? *health.cpu_seconds / running : 0;
   if (health.cpu_seconds && cpu_share < kDisturbance.min_cpu_share)
     reasons.push_back("cpu share " + fixed("%.2f", cpu_share));
   if (frequencies && *health.frequency_end < *health.frequency_start * (1 - kDisturbance.max_frequency_drop)) {

@@ -12,7 +12,7 @@
 namespace driver {
 
 struct DisturbanceThresholds {
-  double min_cpu_share;       // of the elapsed time spent by the run itself, per copy
+  double min_cpu_share;       // of the elapsed time spent by the run itself; of each copy's own
   double max_frequency_drop;  // from the start to the end of the interval
   double max_steal_share;     // of the elapsed time
   double min_evenness;        // the slowest slice's pace over the fastest's, within a series
