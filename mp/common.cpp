@@ -4,7 +4,7 @@
 
 namespace mp {
 
-thread_local Common common;
+constinit thread_local Common common;
 
 std::int32_t digits_per_element(std::int32_t radix) {
   constexpr double kLog10e = 0.43429448190325182765;

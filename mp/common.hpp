@@ -14,7 +14,10 @@ struct Common {
   std::int32_t solver_status = 0;  // 0: converged, 2001: gave up
 };
 
-extern thread_local Common common;
+// Constant-initialised, so that no thread runs an initialiser on first use;
+// the arithmetic lives in programs, never in a shared library, so every
+// thread reaches its own at a fixed offset.
+extern thread_local constinit Common common [[gnu::tls_model("local-exec")]];
 
 // Decimal digits held by one element: log10(radix) + 0.5, truncated, with the
 // single-precision logarithm of the Fortran run-time library (log10e * ln x).
