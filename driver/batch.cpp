@@ -1,12 +1,14 @@
 #include "driver/batch.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "driver/disturbance.hpp"
+#include "driver/measurement.hpp"
 #include "report/columns.hpp"
 #include "report/statistics.hpp"
 #include "runtime/format.hpp"
@@ -19,8 +21,7 @@ namespace driver {
 
 namespace {
 
-constexpr int kDefaultDigits = 64000;     // the finest figure
-constexpr double kOutlierDeviations = 3;  // median absolute deviations from the batch's median
+constexpr int kDefaultDigits = 64000;  // the finest figure
 
 std::string plural(int count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
@@ -37,18 +38,14 @@ double median_of(std::vector<double> figures) {
   return report::median_of_sorted(figures);
 }
 
-struct Measured {
-  double precise_figure;
-  bool disturbed;
-};
-
-std::string run_line(int index, int runs, const RunFacts& facts, const RunHealth& health, double seconds_left) {
+std::string run_line(int index, int runs, const MeasuredRun& run, double seconds_left) {
+  const RunFacts& facts = run.facts;
+  const Measurement& measured = run.measured;
   std::string line = "run " + std::to_string(index) + " of " + std::to_string(runs) + ": " +
                      std::to_string(static_cast<long>(facts.duration)) + " s, ";
   if (facts.copies > 1) {
-    const auto [fastest, slowest] = std::minmax_element(facts.copy_elapsed.begin(), facts.copy_elapsed.end());
-    const double value = throughput(facts);
-    line += "throughput " + (value > 0 ? report::figure_text(value) : "-") + ", copies took " +
+    const auto [fastest, slowest] = std::minmax_element(measured.copy_elapsed.begin(), measured.copy_elapsed.end());
+    line += "throughput " + (measured.throughput ? report::figure_text(*measured.throughput) : "-") + ", copies took " +
             fixed("%.2f", *fastest) + " to " + fixed("%.2f", *slowest) + " s";
   } else if (facts.identifier.empty()) {
     line += "not recorded";
@@ -57,45 +54,69 @@ std::string run_line(int index, int runs, const RunFacts& facts, const RunHealth
     figure.erase(figure.find_last_not_of(' ') + 1);
     line += "recorded " + figure.substr(figure.find_first_not_of(' '));
   }
-  if (facts.copies == 1) line += ", precise " + (health.elapsed > 0 ? report::figure_text(precise_figure(facts)) : "-");
-  if (health.disturbed && !health.disturbed->empty()) {
+  if (facts.copies == 1) {
+    line += ", precise " + (measured.precise_figure ? report::figure_text(*measured.precise_figure) : "-");
+  }
+  if (measured.disturbed()) {
+    const std::vector<std::string>& reasons = *measured.health.disturbed;
     line += ", disturbed: ";
-    for (std::size_t i = 0; i < health.disturbed->size(); ++i) line += (i > 0 ? "; " : "") + (*health.disturbed)[i];
+    for (std::size_t i = 0; i < reasons.size(); ++i) line += (i > 0 ? "; " : "") + reasons[i];
   }
   if (index < runs) line += ", about " + fixed("%.0f", seconds_left) + " s left";
   return line + "\n";
 }
 
-std::string summary(const std::vector<Measured>& runs, const char* figures) {
+// The figures a batch counts, and which of them are clean.
+struct Counted {
   std::vector<double> all, clean;
-  for (const Measured& m : runs) {
-    all.push_back(m.precise_figure);
-    if (!m.disturbed) clean.push_back(m.precise_figure);
-  }
+};
+
+std::string summary(const Counted& batch, const char* figures) {
+  const std::vector<double>& all = batch.all;
   const double median = median_of(all);
   const auto [worst, best] = std::minmax_element(all.begin(), all.end());
   std::string text = std::string(figures) + ": median " + report::figure_text(median) + ", best " +
                      report::figure_text(*best) + ", worst " + report::figure_text(*worst) + ", spread " +
                      fixed("%.1f%%", (*best - *worst) / median * 100) + "\n";
-  const int disturbed = static_cast<int>(all.size() - clean.size());
+  const int disturbed = static_cast<int>(all.size() - batch.clean.size());
   text += "disturbed: " + (disturbed == 0 ? std::string("none")
                                           : std::to_string(disturbed) + " of " + std::to_string(all.size()) + " runs");
-  text += clean.empty() ? std::string("; no clean run\n")
-                        : "; median of the " + plural(static_cast<int>(clean.size()), "clean run", "clean runs") + " " +
-                              report::figure_text(median_of(clean)) + "\n";
-  std::vector<double> deviations;
-  deviations.reserve(all.size());
-  for (const double f : all) deviations.push_back(std::fabs(f - median));
-  const double mad = median_of(deviations);
+  text += batch.clean.empty()
+              ? std::string("; no clean run\n")
+              : "; median of the " + plural(static_cast<int>(batch.clean.size()), "clean run", "clean runs") + " " +
+                    report::figure_text(median_of(batch.clean)) + "\n";
   std::string outliers;
-  for (std::size_t i = 0; i < all.size(); ++i) {
-    if (mad > 0 && deviations[i] > kOutlierDeviations * mad)
-      outliers += (outliers.empty() ? "" : ", ") + std::to_string(i + 1);
-  }
+  for (const std::size_t i : report::outliers(all)) outliers += (outliers.empty() ? "" : ", ") + std::to_string(i + 1);
   if (!outliers.empty()) {
     text += "outliers (more than 3 median absolute deviations from the median): run " + outliers + "\n";
   }
   return text;
+}
+
+// The batches side by side: each one's median of its clean runs, and how
+// far they lie apart, which no batch's own spread shows.
+std::string between_batches(const std::vector<Counted>& batches) {
+  std::string medians;
+  std::vector<double> logs, values;
+  for (const Counted& batch : batches) {
+    medians += medians.empty() ? "" : ", ";
+    if (batch.clean.empty()) {
+      medians += "-";
+      continue;
+    }
+    values.push_back(median_of(batch.clean));
+    logs.push_back(std::log(values.back()));
+    medians += report::figure_text(values.back());
+  }
+  std::string text = "batches: medians of their clean runs " + medians + "\n";
+  if (values.size() < 2) return text + "between batches: fewer than 2 batches with a clean run\n";
+  const auto [low, high] = std::minmax_element(values.begin(), values.end());
+  double mean = 0, squares = 0;
+  for (const double v : logs) mean += v / static_cast<double>(logs.size());
+  for (const double v : logs) squares += (v - mean) * (v - mean);
+  const double deviation = std::sqrt(squares / static_cast<double>(logs.size() - 1));
+  return text + "between batches: spread " + fixed("%.1f%%", (*high - *low) / median_of(values) * 100) +
+         ", coefficient of variation " + fixed("%.1f%%", deviation * 100) + "\n";
 }
 
 }  // namespace
@@ -105,28 +126,47 @@ void run_batch(const BenchmarkOptions& options, RunEnd* log, PiFault fault) {
   const int runs = options.runs.value_or(1);
   const int warmup = options.warmup.value_or(0);
   const int copies = options.copies.value_or(1);
+  const int batches = options.batches.value_or(1);
+  const int pause = options.pause.value_or(0);
   const Sizes sizes = sizes_of(digits, set_up());
-  runtime::console_write("pibench: " + plural(runs, "run", "runs") + " of " + std::to_string(sizes.accepted_digits) +
-                         " digits, " + (copies > 1 ? std::to_string(copies) + " copies at once, " : "") +
-                         plural(warmup, "warm-up run", "warm-up runs") + ", " +
-                         (options.log ? "log " + runtime::displayable(*options.log) : std::string("no log")) + "\n");
-  for (int i = 1; i <= warmup; ++i) {
-    const double start = runtime::os::monotonic_seconds();
-    run_in_batch(sizes, BatchRun::kWarmUp, nullptr, fault, copies);
-    runtime::console_write("warm-up " + std::to_string(i) + " of " + std::to_string(warmup) + ": " +
-                           fixed("%.2f", runtime::os::monotonic_seconds() - start) + " s\n");
+  const std::string log_text = options.log ? "log " + runtime::displayable(*options.log) : std::string("no log");
+  const std::string at_once = copies > 1 ? std::to_string(copies) + " copies at once, " : "";
+  if (batches == 1) {
+    runtime::console_write("pibench: " + plural(runs, "run", "runs") + " of " + std::to_string(sizes.accepted_digits) +
+                           " digits, " + at_once + plural(warmup, "warm-up run", "warm-up runs") + ", " + log_text +
+                           "\n");
+  } else {
+    runtime::console_write("pibench: " + std::to_string(batches) + " batches of " + plural(runs, "run", "runs") +
+                           " of " + std::to_string(sizes.accepted_digits) + " digits, " + at_once +
+                           plural(warmup, "warm-up run", "warm-up runs") + " each, " +
+                           (pause > 0 ? plural(pause, "second", "seconds") + " apart, " : "") + log_text + "\n");
   }
-  std::vector<Measured> measured;
-  const double first_start = runtime::os::monotonic_seconds();
-  for (int i = 1; i <= runs; ++i) {
-    const RunFacts facts = run_in_batch(sizes, BatchRun::kMeasured, log, fault, copies);
-    const RunHealth health = assess(facts);
-    measured.push_back(
-        {copies > 1 ? throughput(facts) : precise_figure(facts), health.disturbed && !health.disturbed->empty()});
-    const double per_run = (runtime::os::monotonic_seconds() - first_start) / i;
-    runtime::console_write(run_line(i, runs, facts, health, per_run * (runs - i)));
+  std::vector<Counted> counted;
+  for (int b = 1; b <= batches; ++b) {
+    if (b > 1) {
+      std::this_thread::sleep_for(std::chrono::seconds(pause));
+      if (log != nullptr) log->batch_started();
+    }
+    if (batches > 1) runtime::console_write("batch " + std::to_string(b) + " of " + std::to_string(batches) + "\n");
+    for (int i = 1; i <= warmup; ++i) {
+      const double start = runtime::os::monotonic_seconds();
+      run_in_batch(sizes, BatchRun::kWarmUp, nullptr, fault, copies);
+      runtime::console_write("warm-up " + std::to_string(i) + " of " + std::to_string(warmup) + ": " +
+                             fixed("%.2f", runtime::os::monotonic_seconds() - start) + " s\n");
+    }
+    Counted& batch = counted.emplace_back();
+    const double first_start = runtime::os::monotonic_seconds();
+    for (int i = 1; i <= runs; ++i) {
+      const MeasuredRun run = run_in_batch(sizes, BatchRun::kMeasured, log, fault, copies);
+      const double figure = run.measured.counted().value_or(0);
+      batch.all.push_back(figure);
+      if (!run.measured.disturbed()) batch.clean.push_back(figure);
+      const double per_run = (runtime::os::monotonic_seconds() - first_start) / i;
+      runtime::console_write(run_line(i, runs, run, per_run * (runs - i)));
+    }
+    runtime::console_write(summary(batch, copies > 1 ? "throughputs" : "precise figures"));
   }
-  runtime::console_write(summary(measured, copies > 1 ? "throughputs" : "precise figures"));
+  if (batches > 1) runtime::console_write(between_batches(counted));
   runtime::stop();
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "driver/copies.hpp"
+#include "driver/measurement.hpp"
 #include "mp/arctg.hpp"
 #include "mp/common.hpp"
 #include "mp/digits.hpp"
@@ -111,20 +112,20 @@ class Run {
     facts_.copies = copies;
   }
 
-  RunFacts go() {
+  MeasuredRun go() {
     compute_pi();
     check_result();
     if (files_ && facts_.copies == 1) record_benchmark();
     if (files_ && at_end_ != nullptr && facts_.identifier.empty()) facts_.machine = record_file_identifier();
-    if (at_end_ != nullptr) at_end_->run_ended(facts_, 0);
+    if (at_end_ != nullptr) at_end_->run_ended(facts_, measured_, 0);
     if (normal_end_ == AtNormalEnd::kStop) runtime::stop();
-    return facts_;
+    return {facts_, measured_};
   }
 
  private:
   // A stop with a code ends the run, and a batch with it.
   [[noreturn]] void end_run(int code) {
-    if (at_end_ != nullptr) at_end_->run_ended(facts_, code);
+    if (at_end_ != nullptr) at_end_->run_ended(facts_, measured_, code);
     runtime::stop(code);
   }
 
@@ -183,6 +184,7 @@ class Run {
       compute_copies();
     }
     facts_.duration = runtime::whole_seconds(facts_.interval.start, facts_.interval.end);
+    measured_ = measure(facts_);
 
     runtime::time_of_day_text(end_text, 8);
     to_console_and_file_after(time_record("End time  ", end_text), test_file_);
@@ -259,6 +261,7 @@ class Run {
   }
 
   RunFacts facts_;
+  Measurement measured_;
   RunEnd* at_end_;
   PiFault fault_;
   RunConsole& console_;
@@ -279,20 +282,6 @@ std::int32_t set_up() {
 
 Workspace::Workspace() : arctan5{}, arctan239{}, scratch1{}, scratch2{} {
   block.reserve(runtime::group_records_bound(mp::kMaxVectorLength - 1, 26));
-}
-
-double precise_figure(const RunFacts& facts) {
-  const double seconds = facts.copies > 1 && !facts.copy_elapsed.empty()
-                             ? facts.copy_elapsed.front()
-                             : runtime::elapsed_seconds(facts.interval.start, facts.interval.end);
-  const double digits = facts.sizes.accepted_digits;
-  return seconds > 0 ? 0.0006 * digits * digits / seconds : 0;
-}
-
-double throughput(const RunFacts& facts) {
-  const double wall = runtime::elapsed_seconds(facts.interval.start, facts.interval.end);
-  const double digits = facts.sizes.accepted_digits;
-  return wall > 0 ? facts.copies * 0.0006 * digits * digits / wall : 0;
 }
 
 Sizes sizes_of(std::int32_t digit_count, std::int32_t digits_per_element) {
@@ -352,7 +341,7 @@ void run_benchmark(RunEnd* at_end, PiFault fault, runtime::ByteSource* answer) {
   runtime::stop();  // not reached: the run ends in a stop
 }
 
-RunFacts run_in_batch(const Sizes& sizes, BatchRun kind, RunEnd* at_end, PiFault fault, int copies) {
+MeasuredRun run_in_batch(const Sizes& sizes, BatchRun kind, RunEnd* at_end, PiFault fault, int copies) {
   RunConsole console(true);
   const bool measured = kind == BatchRun::kMeasured;
   return Run(sizes, measured ? at_end : nullptr, fault, console, AtNormalEnd::kReturn, measured, copies).go();

@@ -91,19 +91,17 @@ struct RunFacts {
   int wrong_copy = 0;                // the first copy with a wrong result, from 1
 };
 
-// The run's precise figure, 0.0006 x digits^2 / seconds, from its own (its
-// first copy's) monotonic interval, and its throughput, that of all its
-// copies over the interval from their release to the end of the last: the
-// precise figure times the copies when they all took equally long. Both
-// are 0 for an interval that is not positive.
-double precise_figure(const RunFacts& facts);
-double throughput(const RunFacts& facts);
+// What a run measured (driver/measurement.hpp).
+struct Measurement;
+struct MeasuredRun;
 
 // Told as such a run ends, before its stop: with code 0 for the normal
 // end, or the stop code. The run log is one.
 class RunEnd {
  public:
-  virtual void run_ended(const RunFacts& facts, int code) = 0;
+  virtual void run_ended(const RunFacts& facts, const Measurement& measured, int code) = 0;
+  // A batch's runs follow.
+  virtual void batch_started() {}
 
  protected:
   ~RunEnd() = default;
@@ -129,8 +127,8 @@ TimedInterval timed_computation(Workspace& work, const Sizes& sizes, runtime::Fi
 enum class BatchRun { kMeasured, kWarmUp };
 
 // One run of a batch at `sizes` after set_up(), in `copies` copies at once:
-// returns its facts at a normal end, and stops as a plain run does at any
-// other, with 904 when any copy's result is wrong.
-RunFacts run_in_batch(const Sizes& sizes, BatchRun kind, RunEnd* at_end, PiFault fault = nullptr, int copies = 1);
+// returns its facts and measurement at a normal end, and stops as a plain
+// run does at any other, with 904 when any copy's result is wrong.
+MeasuredRun run_in_batch(const Sizes& sizes, BatchRun kind, RunEnd* at_end, PiFault fault = nullptr, int copies = 1);
 
 }  // namespace driver

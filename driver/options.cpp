@@ -42,8 +42,8 @@ BenchmarkOptions parse_benchmark_options(const std::vector<std::string>& argumen
   BenchmarkOptions options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& option = arguments[i];
-    const bool known =
-        option == "--log" || option == "--digits" || option == "--runs" || option == "--warmup" || option == "--copies";
+    const bool known = option == "--log" || option == "--digits" || option == "--runs" || option == "--warmup" ||
+                       option == "--copies" || option == "--batches" || option == "--pause";
     if (!known) {
       usage_error(option.starts_with("-") ? "unknown option '" + option + "'" : "unexpected argument '" + option + "'");
     }
@@ -61,6 +61,8 @@ BenchmarkOptions parse_benchmark_options(const std::vector<std::string>& argumen
     if (option == "--digits") once(options.digits, number_in(option, value, 4, 64000));
     if (option == "--runs") once(options.runs, number_in(option, value, 1, 1000));
     if (option == "--warmup") once(options.warmup, number_in(option, value, 0, 100));
+    if (option == "--batches") once(options.batches, number_in(option, value, 1, 100));
+    if (option == "--pause") once(options.pause, number_in(option, value, 0, 86400));
     if (option == "--copies")
       once(options.copies, value == "all" ? all_copies() : number_in(option, value, 1, kMaxCopies, "all"));
   }

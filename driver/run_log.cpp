@@ -1,11 +1,14 @@
 #include "driver/run_log.hpp"
 
 #include <cmath>
+#include <cstdio>
+#include <ctime>
 #include <nlohmann/json.hpp>
+#include <random>
 #include <string>
 
 #include "driver/build_info.hpp"
-#include "driver/disturbance.hpp"
+#include "driver/measurement.hpp"
 #include "runtime/clock.hpp"
 #include "runtime/format.hpp"
 #include "runtime/log_keys.hpp"
@@ -20,6 +23,15 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 namespace key = runtime::log_key;
+
+// A batch's name: when its first run began, and a random part, so that two
+// started in the same second differ.
+std::string batch_name(std::time_t first_start) {
+  std::random_device random;
+  char tail[16];
+  std::snprintf(tail, sizeof tail, "-%08x", static_cast<unsigned>(random()));
+  return runtime::local_time_iso8601(first_start) + tail;
+}
 
 template <typename T>
 Json or_null(const std::optional<T>& value) {
@@ -56,19 +68,17 @@ RunLog::RunLog(const char* name) : name_(name) {
   refuse_another_role();
 }
 
-std::string log_line(const RunFacts& facts, int stop_code) {
+void RunLog::batch_started() {
+  batch_.clear();
+  run_ = 0;
+}
+
+std::string log_line(const RunFacts& facts, const Measurement& measured, int stop_code, const BatchPlace& place) {
   const runtime::os::SystemFacts system = runtime::os::system_facts();
-  const RunHealth health = assess(facts);
+  const RunHealth& health = measured.health;
   const bool recorded = !facts.identifier.empty();
   std::string identifier = recorded ? facts.identifier : facts.machine;
   identifier.erase(identifier.find_last_not_of(' ') + 1);
-  // Figures from the intervals as logged, to the microsecond.
-  const double wall = *micro(runtime::elapsed_seconds(facts.interval.start, facts.interval.end));
-  const double own = facts.copies > 1 ? *micro(facts.copy_elapsed.front()) : wall;
-  const double digits = facts.sizes.accepted_digits;
-  const auto per_second = [&](double seconds) {
-    return seconds > 0 ? Json(0.0006 * digits * digits / seconds) : Json(nullptr);
-  };
   Json line = {
       {key::kVersion, build_info::kVersion},
       {key::kBuild,
@@ -76,20 +86,19 @@ std::string log_line(const RunFacts& facts, int stop_code) {
         {key::kTarget, build_info::kTarget},
         {key::kType, build_info::kBuildType}}},
       {key::kStart, runtime::local_time_iso8601(facts.interval.start.calendar)},
+      {key::kBatch, place.batch},
+      {key::kRunIndex, place.run},
       {key::kIdentifier, recorded || !identifier.empty() ? Json(identifier) : Json(nullptr)},
       {key::kDigits, facts.sizes.accepted_digits},
       {key::kVectorLength, facts.sizes.vector_length},
       {key::kSeconds, static_cast<long long>(facts.duration)},
       {key::kFigure, recorded ? Json(as_recorded(facts.figure)) : Json(nullptr)},
-      {key::kElapsed, wall},
-      {key::kPreciseFigure, per_second(own)},
+      {key::kElapsed, measured.elapsed},
+      {key::kPreciseFigure, or_null(measured.precise_figure)},
       {key::kCopies, facts.copies},
-      {key::kThroughput, per_second(wall / facts.copies)},
+      {key::kThroughput, or_null(measured.throughput)},
   };
-  if (facts.copies > 1) {
-    Json& elapsed = line[key::kCopyElapsed] = Json::array();
-    for (const double seconds : facts.copy_elapsed) elapsed.push_back(*micro(seconds));
-  }
+  if (facts.copies > 1) line[key::kCopyElapsed] = measured.copy_elapsed;
   line[key::kResult] = facts.wrong_from == 0 ? key::kCorrect : key::kWrong;
   line[key::kWrongFrom] = facts.wrong_from == 0 ? Json(nullptr) : Json(facts.wrong_from);
   if (facts.copies > 1) line[key::kWrongCopy] = facts.wrong_copy == 0 ? Json(nullptr) : Json(facts.wrong_copy);
@@ -109,8 +118,9 @@ std::string log_line(const RunFacts& facts, int stop_code) {
   return line.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-void RunLog::run_ended(const RunFacts& facts, int code) {
-  const std::string line = log_line(facts, code);
+void RunLog::run_ended(const RunFacts& facts, const Measurement& measured, int code) {
+  if (batch_.empty()) batch_ = batch_name(facts.interval.start.calendar);
+  const std::string line = log_line(facts, measured, code, {batch_, ++run_});
   file_.lock_exclusive();
   bool written = false;
   {

@@ -19,14 +19,25 @@ class RunLog final : public RunEnd {
   // appended whole or not at all, without reading the log; a failure is
   // said on standard error and makes the exit status 1 where the run would
   // have ended with 0.
-  void run_ended(const RunFacts& facts, int code) override;
+  void run_ended(const RunFacts& facts, const Measurement& measured, int code) override;
+
+  // The runs logged from now on are a new batch's: a new name, counted from 1.
+  void batch_started() override;
 
  private:
   runtime::FileUnit file_;
   std::string name_;
+  std::string batch_;
+  int run_ = 0;
+};
+
+// A logged run's batch and its place in it, from 1.
+struct BatchPlace {
+  std::string batch;
+  int run;
 };
 
 // The log line of one run as JSON (without its line end).
-std::string log_line(const RunFacts& facts, int stop_code);
+std::string log_line(const RunFacts& facts, const Measurement& measured, int stop_code, const BatchPlace& place);
 
 }  // namespace driver

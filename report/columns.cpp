@@ -33,21 +33,29 @@ std::string median_ci_text(const MachineSummary& m) {
 }
 
 std::string relative_ci_text(const MachineSummary& m) {
-  if (!m.shift) return m.verdict == Verdict::kReference || m.verdict == Verdict::kNoReference ? "" : "needs 4+4 runs";
-  return short_fixed(m.shift->ratio, 3) + " (" + short_fixed(m.shift->interval.low, 3) + "-" +
-         short_fixed(m.shift->interval.high, 3) + ")";
+  if (!m.ratio) return m.verdict == Verdict::kOneBatch ? "needs 2+2 batches" : "";
+  return short_fixed(m.ratio->ratio, 3) + " (" + short_fixed(m.ratio->interval.low, 3) + "-" +
+         short_fixed(m.ratio->interval.high, 3) + ")";
 }
 
 std::string verdict_text(const MachineSummary& m) {
   switch (m.verdict) {
     case Verdict::kFaster:
     case Verdict::kSlower:
-      return std::string(verdict_word(m.verdict)) + " by " + short_fixed(std::fabs(m.shift->ratio - 1) * 100, 1, " %");
+      return std::string(verdict_word(m.verdict)) + " by " + short_fixed(std::fabs(m.ratio->ratio - 1) * 100, 1, " %");
     case Verdict::kNoDifference:
-      return "no difference found: " + std::to_string(m.runs_to_resolve) + " runs a side resolve 1 %";
+      return "no difference found: " + std::to_string(m.plan->batches) + " batches of " + std::to_string(m.plan->runs) +
+             (m.plan->runs == 1 ? " run" : " runs") + " a side resolve 1 %";
     default:
       return verdict_word(m.verdict);
   }
+}
+
+// The batches a verdict rests on: the row's against the reference's.
+std::string basis_text(const MachineSummary& m) {
+  if (m.verdict == Verdict::kReference || m.verdict == Verdict::kNoReference) return "";
+  return std::to_string(m.batches.size()) + " vs " + std::to_string(m.reference_batches) +
+         (m.reference_batches == 1 ? " batch" : " batches");
 }
 
 constexpr Column kColumns[] = {
@@ -56,6 +64,9 @@ constexpr Column kColumns[] = {
      [](const MachineSummary& m) { return std::to_string(m.runs) + (m.runs < kFewRuns ? "*" : " "); },
      [](const MachineSummary& m) { return std::to_string(m.runs); },
      [](const MachineSummary& m) { return Json(m.runs); }},
+    {"batches", "batches", 9, [](const MachineSummary& m) { return std::to_string(m.batches.size()); },
+     [](const MachineSummary& m) { return std::to_string(m.batches.size()); },
+     [](const MachineSummary& m) { return Json(m.batches.size()); }},
     {"median", "median", 12, [](const MachineSummary& m) { return figure_text(m.median); },
      [](const MachineSummary& m) { return figure_text(m.median); },
      [](const MachineSummary& m) { return Json(m.median); }},
@@ -80,15 +91,22 @@ constexpr Column kColumns[] = {
      [](const MachineSummary& m) { return m.median_ci ? figure_text(m.median_ci->high) : ""; }, nullptr},
     {"relative_ci", "relative 95 %", 14, [](const MachineSummary& m) { return relative_ci_text(m); }, nullptr,
      [](const MachineSummary& m) {
-       return m.shift ? Json::array({rounded(m.shift->interval.low), rounded(m.shift->interval.high)}) : Json(nullptr);
+       return m.ratio ? Json::array({rounded(m.ratio->interval.low), rounded(m.ratio->interval.high)}) : Json(nullptr);
      }},
     {"relative_low", nullptr, 0, nullptr,
-     [](const MachineSummary& m) { return m.shift ? short_fixed(m.shift->interval.low, 4) : ""; }, nullptr},
+     [](const MachineSummary& m) { return m.ratio ? short_fixed(m.ratio->interval.low, 4) : ""; }, nullptr},
     {"relative_high", nullptr, 0, nullptr,
-     [](const MachineSummary& m) { return m.shift ? short_fixed(m.shift->interval.high, 4) : ""; }, nullptr},
+     [](const MachineSummary& m) { return m.ratio ? short_fixed(m.ratio->interval.high, 4) : ""; }, nullptr},
     {"verdict", "verdict", 9, [](const MachineSummary& m) { return verdict_text(m); },
      [](const MachineSummary& m) { return std::string(verdict_word(m.verdict)); },
      [](const MachineSummary& m) { return Json(verdict_word(m.verdict)); }},
+    {"basis", "basis", 8, basis_text, basis_text, [](const MachineSummary& m) { return Json(basis_text(m)); }},
+    {"batch_medians", nullptr, 0, nullptr, nullptr,
+     [](const MachineSummary& m) {
+       Json medians = Json::array();
+       for (const double median : m.batch_medians) medians.push_back(median);
+       return medians;
+     }},
     {"disturbed", "disturbed", 11, [](const MachineSummary& m) { return std::to_string(m.disturbed); },
      [](const MachineSummary& m) { return std::to_string(m.disturbed); },
      [](const MachineSummary& m) { return Json(m.disturbed); }},

@@ -25,6 +25,14 @@ std::string copies_text() {
          "same machine's median at one copy and the same digits; 1.00 is perfect.\n";
 }
 
+std::string batches_text() {
+  return "95 %: the median's interval by order statistics (from 6 runs). Relative: the geometric mean\n"
+         "of each batch's median over the reference's; its interval is Welch's t on their logarithms\n"
+         "(from 2 batches a side). A batch is one --runs of pibench: its runs share the host's pace of\n"
+         "the moment, so only batches measured at other times show how that pace drifts. A lasting\n"
+         "drift looks like another machine: spread batches in time (--pause) or over the day.\n";
+}
+
 std::string render(const Report& report, Format format) {
   std::string all;
   write_report(report, format, [&](std::string_view piece) { all += piece; });

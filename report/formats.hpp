@@ -30,6 +30,9 @@ void write_report(const Report& report, Format format, const Sink& out);
 // What the rows of copies run at once show, as the text and the page say it.
 std::string copies_text();
 
+// How the intervals and verdicts are made, as the text and the page say it.
+std::string batches_text();
+
 // "N other lines skipped", as the text says it.
 std::string skipped_text(std::int64_t lines);
 

@@ -70,10 +70,8 @@ void write_html(const Report& r, const Sink& out) {
     declaration = false;
     out(piece);
   });
-  std::string note =
-      "</figure>\n<p class=\"note\">95 %: the median's interval by order statistics (from 6 runs); the ratio to "
-      "the reference (Hodges-Lehmann) and its interval by the Mann-Whitney distribution (from 4 runs a side). "
-      "Figures from record files are timed in whole seconds; figures from run logs to the microsecond.";
+  std::string note = "</figure>\n<p class=\"note\">" + xml_text(batches_text()) +
+                     " Figures from record files are timed in whole seconds; figures from run logs to the microsecond.";
   if (std::any_of(r.machines.begin(), r.machines.end(), [](const MachineSummary& m) { return m.copies > 1; })) {
     note.append(" ").append(xml_text(copies_text()));
   }

@@ -1,6 +1,9 @@
 #include "report/read.hpp"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -56,12 +59,35 @@ MachineFacts facts_of(const Json& run) {
   return facts;
 }
 
+// "2026-12-09T20:06:35+00:00" (or "Z") as seconds since 1970 in UTC.
+std::optional<double> utc_seconds(const std::string& text) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, offset_hours = 0, offset_minutes = 0;
+  char sign = 0;
+  int used = 0;
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%n", &year, &month, &day, &hour, &minute, &second, &used) !=
+      6) {
+    return std::nullopt;
+  }
+  const std::string zone = text.substr(static_cast<std::size_t>(used));
+  if (zone != "Z" && (std::sscanf(zone.c_str(), "%c%2d:%2d", &sign, &offset_hours, &offset_minutes) != 3 ||
+                      (sign != '+' && sign != '-'))) {
+    return std::nullopt;
+  }
+  const std::chrono::year_month_day date{std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
+                                         std::chrono::day(static_cast<unsigned>(day))};
+  if (!date.ok()) return std::nullopt;
+  const double offset = (sign == '-' ? -1 : 1) * (offset_hours * 3600.0 + offset_minutes * 60.0);
+  return static_cast<double>(std::chrono::sys_days(date).time_since_epoch().count()) * 86400 + hour * 3600.0 +
+         minute * 60.0 + second - offset;
+}
+
 }  // namespace
 
 std::optional<Run> record_run(const runtime::FileUnit::Line& line) {
   const std::optional<runtime::Record> record = runtime::parse_record(line);
   if (!record || !real_figure(record->figure)) return std::nullopt;
-  return Run{std::string(record->machine), 0, record->figure, false, {}, std::nullopt};
+  Run run{std::string(record->machine), 0, record->figure, false};
+  return run;
 }
 
 std::optional<Run> log_run(std::string_view line) {
@@ -101,6 +127,13 @@ std::optional<Run> log_run(std::string_view line) {
              {},
              facts_of(run),
              one_copy ? 1 : static_cast<int>(copies->get<std::uint64_t>())};
+  logged.batch = string_at(run, key::kBatch).value_or("");
+  if (logged.batch.empty()) {
+    if (const std::optional<std::string> start = string_at(run, key::kStart)) logged.start = utc_seconds(*start);
+    if (const Json* elapsed = member(run, key::kElapsed); elapsed != nullptr && elapsed->is_number()) {
+      logged.elapsed = std::max(elapsed->get<double>(), 0.0);
+    }
+  }
   // A reason's kind is its words before the first figure or colon.
   if (const Json* disturbed = member(run, key::kDisturbed); disturbed != nullptr && disturbed->is_array()) {
     for (const Json& reason : *disturbed) {
@@ -113,7 +146,7 @@ std::optional<Run> log_run(std::string_view line) {
   return logged;
 }
 
-bool read_runs(runtime::FileUnit& file, Runs& runs) {
+bool read_runs(runtime::FileUnit& file, Runs& runs, int source) {
   runtime::FileUnit::Line line;
   for (bool first = true;; first = false) {
     const runtime::FileUnit::ReadResult read = file.read_line(line);
@@ -127,6 +160,7 @@ bool read_runs(runtime::FileUnit& file, Runs& runs) {
     if (!line.cut && start != std::string_view::npos && text[start] == '{') run = log_run(text);
     if (!run) run = record_run(line);
     if (run) {
+      run->source = source;
       runs.add(*run);
     } else {
       ++runs.skipped_lines;

@@ -18,7 +18,8 @@ std::optional<Run> record_run(const runtime::FileUnit::Line& line);
 // no figure.
 std::optional<Run> log_run(std::string_view line);
 
-// Every line of an open file into `runs`; false on a read error.
-bool read_runs(runtime::FileUnit& file, Runs& runs);
+// Every line of an open file, the `source`th read, into `runs`; false on a
+// read error.
+bool read_runs(runtime::FileUnit& file, Runs& runs, int source = 0);
 
 }  // namespace report

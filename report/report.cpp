@@ -90,7 +90,8 @@ Runs read_all(const std::vector<std::string>& files, bool all_runs) {
       if (std::find(seen.begin(), seen.end(), *id) != seen.end()) continue;
       seen.push_back(*id);
     }
-    if (!read_runs(file, runs)) usage_error("cannot read '" + runtime::displayable(name) + "'");
+    if (!read_runs(file, runs, static_cast<int>(&name - files.data())))
+      usage_error("cannot read '" + runtime::displayable(name) + "'");
   }
   return runs;
 }

@@ -27,6 +27,12 @@ struct Run {
   std::vector<std::string> disturbances = {};
   std::optional<MachineFacts> facts = std::nullopt;  // a logged run's
   int copies = 1;                                    // run at once; the figure is their throughput
+  // The batch a logged run names; empty for a record line or an older
+  // log's line, which are put in batches by where and when they ran.
+  std::string batch = {};
+  int source = 0;                    // the file, counted from 0
+  std::optional<double> start = {};  // seconds since 1970 in UTC, an older log line's
+  double elapsed = 0;                // its interval, seconds
 };
 
 // A row of the report: one machine (as runtime::displayable shows its
@@ -45,9 +51,16 @@ struct RowKeyHash {
   }
 };
 
-// The figures of one row.
-struct Figures {
+// The figures of one batch of a row, in the order read.
+struct Batch {
+  std::string id;      // a log's batch; empty when the batch was inferred
+  std::int64_t group;  // a record file's number, or an inferred batch's (negative)
   std::vector<double> figures;
+};
+
+// The figures of one row, batch by batch.
+struct Figures {
+  std::vector<Batch> batches;
   int disturbed = 0;                  // runs found disturbed, whether their figures count or not
   std::int64_t first_seen = 0;        // the row's place in the files, for a stable order
   std::optional<MachineFacts> facts;  // of the row's last logged run
@@ -56,6 +69,11 @@ struct Figures {
 
 // What the files held: the figures of each row, and the lines that were
 // not runs. Memory grows with the rows and their figures only.
+//
+// A run's batch: the one its log line names; for record lines, each file's
+// lines of a machine; for log lines without one (written before batches
+// were logged), the runs of a row in one file that each started less than
+// a minute after the previous one ended.
 class Runs {
  public:
   // Disturbed runs are counted; their figures count only with `all_runs`.
@@ -67,11 +85,21 @@ class Runs {
   int left_out_runs = 0;
 
   using Rows = std::unordered_map<RowKey, Figures, RowKeyHash>;
+  static constexpr double kBatchGap = 60;  // seconds between an older log's batches
   const Rows& rows() const { return rows_; }
   // The rows, handed over: the summary takes them apart one by one.
   Rows take_rows() && { return std::move(rows_); }
 
  private:
+  // Where the batch of a line of an older log ends: the row's last such
+  // line, its file, when it ended and its batch's group.
+  struct Unnamed {
+    int source;
+    double end;
+    std::int64_t group;
+  };
+  std::int64_t inferred_ = 0;
+  std::unordered_map<RowKey, Unnamed, RowKeyHash> unnamed_;
   bool all_runs_;
   Rows rows_;
 };

@@ -14,6 +14,24 @@ double median_of_sorted(const std::vector<double>& figures) {
   return n % 2 == 1 ? figures[n / 2] : figures[n / 2 - 1] / 2 + figures[n / 2] / 2;
 }
 
+std::vector<std::size_t> outliers(const std::vector<double>& figures) {
+  constexpr double kDeviations = 3;
+  std::vector<double> sorted = figures;
+  std::sort(sorted.begin(), sorted.end());
+  const double median = median_of_sorted(sorted);
+  std::vector<double> deviations;
+  deviations.reserve(figures.size());
+  for (const double f : figures) deviations.push_back(std::fabs(f - median));
+  sorted = deviations;
+  std::sort(sorted.begin(), sorted.end());
+  const double mad = median_of_sorted(sorted);
+  std::vector<std::size_t> found;
+  for (std::size_t i = 0; i < figures.size(); ++i) {
+    if (mad > 0 && deviations[i] > kDeviations * mad) found.push_back(i);
+  }
+  return found;
+}
+
 double finite_ratio(double a, double b) { return std::min(a / b, std::numeric_limits<double>::max()); }
 
 std::optional<Report> summarise(Runs runs, const std::optional<std::string>& reference) {
@@ -21,8 +39,18 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
   Runs::Rows rows = std::move(runs).take_rows();
   while (!rows.empty()) {
     auto node = rows.extract(rows.begin());
-    std::vector<double>& figures = node.mapped().figures;
-    if (figures.empty()) continue;  // every run disturbed and left out
+    std::vector<Batch>& batches = node.mapped().batches;
+    if (batches.empty()) continue;  // every run disturbed and left out
+    std::vector<double> figures;
+    Batches by_batch;
+    std::vector<double> batch_medians;
+    for (Batch& batch : batches) {
+      figures.insert(figures.end(), batch.figures.begin(), batch.figures.end());
+      std::vector<double> sorted = batch.figures;
+      std::sort(sorted.begin(), sorted.end());
+      batch_medians.push_back(median_of_sorted(sorted));
+      by_batch.push_back(std::move(batch.figures));
+    }
     std::sort(figures.begin(), figures.end());
     const double median = median_of_sorted(figures);
     MachineSummary& m = report.machines.emplace_back();
@@ -38,6 +66,8 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     m.first_seen = node.mapped().first_seen;
     m.disturbed = node.mapped().disturbed;
     m.figures = std::move(figures);
+    m.batches = std::move(by_batch);
+    m.batch_medians = std::move(batch_medians);
     m.facts = std::move(node.mapped().facts);
   }
   std::sort(report.machines.begin(), report.machines.end(), [](const MachineSummary& a, const MachineSummary& b) {
@@ -71,20 +101,24 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
       m.verdict = Verdict::kNoReference;
       continue;
     }
-    m.relative = finite_ratio(m.median, base->second->median);
-    if (&m == base->second) {
+    const MachineSummary& ref = *base->second;
+    m.relative = finite_ratio(batch_centre(m.batches), batch_centre(ref.batches));
+    m.reference_batches = static_cast<int>(ref.batches.size());
+    if (&m == &ref) {
       m.verdict = Verdict::kReference;
       continue;
     }
-    m.shift = shift(m.figures, base->second->figures);
-    if (!m.shift) continue;
-    if (m.shift->interval.low > 1) {
+    // One batch cannot show how the host's pace drifts between batches,
+    // and runs within a batch share it: no verdict rests on them alone.
+    m.ratio = batch_ratio(m.batches, ref.batches);
+    if (!m.ratio) continue;
+    if (m.ratio->interval.low > 1) {
       m.verdict = Verdict::kFaster;
-    } else if (m.shift->interval.high < 1) {
+    } else if (m.ratio->interval.high < 1) {
       m.verdict = Verdict::kSlower;
     } else {
       m.verdict = Verdict::kNoDifference;
-      m.runs_to_resolve = runs_to_resolve_one_percent(m.figures, base->second->figures);
+      m.plan = plan_to_resolve(kResolvable, m.batches, ref.batches);
     }
   }
   return report;
@@ -102,10 +136,10 @@ const char* verdict_word(Verdict verdict) {
       return "no difference found";
     case Verdict::kNoReference:
       return "no reference at these copies";
-    case Verdict::kTooFewRuns:
+    case Verdict::kOneBatch:
       break;
   }
-  return "too few runs";
+  return "one batch: measure again later for a verdict";
 }
 
 }  // namespace report

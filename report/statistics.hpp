@@ -13,9 +13,10 @@
 
 namespace report {
 
-constexpr int kFewRuns = 3;  // rows with fewer runs are marked
+constexpr int kFewRuns = 3;           // rows with fewer runs are marked
+constexpr double kResolvable = 0.01;  // the difference the advice plans for
 
-enum class Verdict { kReference, kFaster, kSlower, kNoDifference, kTooFewRuns, kNoReference };
+enum class Verdict { kReference, kFaster, kSlower, kNoDifference, kOneBatch, kNoReference };
 const char* verdict_word(Verdict verdict);
 
 struct MachineSummary {
@@ -24,7 +25,8 @@ struct MachineSummary {
   int copies;  // run at once; the figures are their throughputs
   int runs;
   double median, best, worst, spread;
-  // To the reference machine's row at as many copies; nullopt when it has none.
+  // To the reference machine's row at as many copies, as the ratio of their
+  // batches' geometric mean medians; nullopt when it has none.
   std::optional<double> relative;
   // With copies: the median over the copies times the same machine's median
   // at one copy and the same digits, 1 for perfect scaling; nullopt when
@@ -34,10 +36,13 @@ struct MachineSummary {
   std::int64_t first_seen;
   int disturbed;                      // runs found disturbed
   std::vector<double> figures;        // sorted
+  Batches batches;                    // the figures batch by batch, in the order read
+  std::vector<double> batch_medians;  // in the same order
   std::optional<Interval> median_ci;  // from 6 figures
-  std::optional<Shift> shift;         // against the reference, from 4 figures a side
-  Verdict verdict = Verdict::kTooFewRuns;
-  int runs_to_resolve = 0;            // a side, for no difference found
+  std::optional<BatchRatio> ratio;    // against the reference, from 2 batches a side
+  Verdict verdict = Verdict::kOneBatch;
+  std::optional<Plan> plan;           // for no difference found: what would resolve 1 %
+  int reference_batches = 0;          // the batches of the row it was compared with
   std::optional<MachineFacts> facts;  // of its last logged run
 };
 
@@ -54,6 +59,10 @@ struct Report {
 // The median of sorted finite positive figures: the mean of the middle two
 // for an even count, taken so that it never overflows.
 double median_of_sorted(const std::vector<double>& figures);
+
+// The positions (from 0) of the figures more than 3 median absolute
+// deviations from their median: a batch's outliers.
+std::vector<std::size_t> outliers(const std::vector<double>& figures);
 
 // a / b for finite positive a and b, kept finite.
 double finite_ratio(double a, double b);

@@ -53,7 +53,7 @@ void write_text(const Report& r, const Sink& out) {
     const auto bar = static_cast<std::size_t>(widest > 0 ? m.median / widest * 30 + 0.5 : 0);
     out(line + "  " + std::string(std::max<std::size_t>(bar, 1), '#') + "\n");
   }
-  std::string notes = "\nHigher is faster. Relative: each median divided by that of " + r.reference + ".\n";
+  std::string notes = "\nHigher is faster. Relative: to " + r.reference + ", over batches (below).\n";
   if (any_row(r, [](const MachineSummary& m) { return m.runs < kFewRuns; })) {
     notes += "* fewer than 3 runs: run the benchmark again on that machine before trusting its median.\n";
   }
@@ -70,9 +70,7 @@ void write_text(const Report& r, const Sink& out) {
   if (any_row(r, [&](const MachineSummary& m) { return m.digits != r.machines.front().digits; })) {
     notes += "Warning: the rows differ in digit count; only figures of the same count compare.\n";
   }
-  notes +=
-      "95 %: the median's interval by order statistics (from 6 runs); the ratio to the reference\n"
-      "(Hodges-Lehmann) and its interval by the Mann-Whitney distribution (from 4 runs a side).\n";
+  notes += batches_text();
   if (r.left_out_runs > 0) {
     std::string why;
     for (const auto& [kind, count] : r.left_out) why += (why.empty() ? "" : ", ") + kind + " " + std::to_string(count);

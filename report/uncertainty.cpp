@@ -3,132 +3,87 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <map>
 #include <numbers>
 #include <numeric>
-#include <utility>
 
 namespace report {
 
 namespace {
 
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
-
 constexpr double kAlpha = 0.05;
-constexpr double kZ = 1.959963984540054;  // the normal distribution's 97.5 % point
-constexpr int kExactBelow = 50;
-constexpr std::size_t kMaxPairs = std::size_t{1} << 22;
+constexpr double kPower = 0.8;
+constexpr int kMaxPlannedRuns = 100;         // in a batch
+constexpr int kMaxPlannedBatches = 1000000;  // a side
 
-// P(U <= u) for every u, for m and n figures: the counts of the orderings
-// in which u pairs have the x above the y, added up, over C(m + n, m).
-const std::vector<double>& cumulative_distribution(int m, int n) {
-  static std::map<std::pair<int, int>, std::vector<double>> cache;
-  auto [it, fresh] = cache.try_emplace({m, n});
-  if (!fresh) return it->second;
-  // counts[j][u] for m' x's and j y's: the largest of them is an x,
-  // beating all j y's, or a y.
-  std::vector<std::vector<double>> previous(static_cast<std::size_t>(n) + 1), current(previous.size());
-  for (auto& c : previous) c = {1};  // no x
-  for (int i = 1; i <= m; ++i) {
-    current[0] = {1};
-    for (int j = 1; j <= n; ++j) {
-      std::vector<double>& c = current[static_cast<std::size_t>(j)];
-      c.assign(static_cast<std::size_t>(i * j) + 1, 0);
-      const std::vector<double>& x_largest = previous[static_cast<std::size_t>(j)];
-      const std::vector<double>& y_largest = current[static_cast<std::size_t>(j) - 1];
-      for (std::size_t u = 0; u < x_largest.size(); ++u) c[u + static_cast<std::size_t>(j)] += x_largest[u];
-      for (std::size_t u = 0; u < y_largest.size(); ++u) c[u] += y_largest[u];
+// The continued fraction of the regularised incomplete beta function
+// (modified Lentz), for x below (a + 1) / (a + b + 2).
+double beta_fraction(double a, double b, double x) {
+  constexpr double kTiny = 1e-300;
+  double c = 1, d = 1 - (a + b) * x / (a + 1);
+  d = 1 / (std::fabs(d) < kTiny ? kTiny : d);
+  double h = d;
+  for (int m = 1; m <= 1000; ++m) {
+    for (const double term : {m * (b - m) * x / ((a + 2 * m - 1) * (a + 2 * m)),
+                              -(a + m) * (a + b + m) * x / ((a + 2 * m) * (a + 2 * m + 1))}) {
+      d = 1 + term * d;
+      d = 1 / (std::fabs(d) < kTiny ? kTiny : d);
+      c = 1 + term / c;
+      if (std::fabs(c) < kTiny) c = kTiny;
+      h *= d * c;
     }
-    std::swap(previous, current);
+    if (std::fabs(d * c - 1) < 1e-16) break;
   }
-  std::vector<double>& cdf = it->second;
-  cdf = previous[static_cast<std::size_t>(n)];
-  std::partial_sum(cdf.begin(), cdf.end(), cdf.begin());
-  const double total = cdf.back();
-  for (double& p : cdf) p /= total;
-  return cdf;
+  return h;
 }
 
-// The smallest u with P(U <= u) >= p (R's qwilcox).
-int mann_whitney_quantile(double p, int m, int n) {
-  const std::vector<double>& cdf = cumulative_distribution(m, n);
-  // A relative margin, so that a probability equal to p in exact terms counts.
-  const auto it = std::lower_bound(cdf.begin(), cdf.end(), p * (1 - 1e-12));
-  return static_cast<int>(it - cdf.begin());
+// I_x(a, b).
+double regularised_beta(double a, double b, double x) {
+  if (x <= 0) return 0;
+  if (x >= 1) return 1;
+  const double front =
+      std::exp(std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) + a * std::log(x) + b * std::log1p(-x));
+  if (x < (a + 1) / (a + b + 2)) return front * beta_fraction(a, b, x) / a;
+  return 1 - front * beta_fraction(b, a, 1 - x) / b;
 }
 
-double median_of_sorted_values(const std::vector<double>& v) {
-  const std::size_t k = v.size();
-  return k % 2 == 1 ? v[k / 2] : v[k / 2 - 1] / 2 + v[k / 2] / 2;
+// P(T <= t) for t >= 0.
+double student_t_upper_half(double t, double degrees) {
+  return 1 - 0.5 * regularised_beta(degrees / 2, 0.5, degrees / (degrees + t * t));
 }
 
-std::vector<double> sorted_logs(const std::vector<double>& figures) {
+double median_of(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t k = values.size();
+  return k % 2 == 1 ? values[k / 2] : values[k / 2 - 1] / 2 + values[k / 2] / 2;
+}
+
+// The logarithms of each batch's median.
+std::vector<double> log_medians(const Batches& batches) {
   std::vector<double> logs;
-  logs.reserve(figures.size());
-  for (const double f : figures) logs.push_back(std::log(f));
-  std::sort(logs.begin(), logs.end());
+  logs.reserve(batches.size());
+  for (const std::vector<double>& batch : batches) logs.push_back(std::log(median_of(batch)));
   return logs;
 }
 
-bool any_ties(const std::vector<double>& x, const std::vector<double>& y) {
-  std::vector<double> all = x;
-  all.insert(all.end(), y.begin(), y.end());
-  std::sort(all.begin(), all.end());
-  return std::adjacent_find(all.begin(), all.end()) != all.end();
+double mean(const std::vector<double>& values) {
+  return std::accumulate(values.begin(), values.end(), 0.0) / static_cast<double>(values.size());
 }
 
-// R's wdiff: the normal score of the Mann-Whitney statistic of x - d
-// against y, with its continuity and tie corrections, less zq. x and y sorted.
-double normal_score(const std::vector<double>& x, const std::vector<double>& y, double d, double zq) {
-  const double m = static_cast<double>(x.size()), n = static_cast<double>(y.size());
-  // The pairs with x - d above y, ties counting half, and the tie groups
-  // of the combined sample, in one merge.
-  double u = 0, ties = 0;
-  std::size_t i = 0, j = 0;
-  while (i < x.size() || j < y.size()) {
-    const double value = j == y.size() || (i < x.size() && x[i] - d < y[j]) ? x[i] - d : y[j];
-    std::size_t xs = 0, ys = 0;
-    while (i < x.size() && x[i] - d == value) ++i, ++xs;
-    while (j < y.size() && y[j] == value) ++j, ++ys;
-    u += static_cast<double>(xs) * (static_cast<double>(j - ys) + 0.5 * static_cast<double>(ys));
-    const double t = static_cast<double>(xs + ys);
-    ties += t * t * t - t;
-  }
-  const double dz = u - m * n / 2;
-  const double sigma = std::sqrt(m * n / 12 * ((m + n + 1) - ties / ((m + n) * (m + n - 1))));
-  if (sigma == 0) return dz > 0 ? kInfinity : dz < 0 ? -kInfinity : -zq;
-  const double correction = dz > 0 ? 0.5 : dz < 0 ? -0.5 : 0;
-  return (dz - correction) / sigma - zq;
+// The sum of squared deviations from the mean.
+double squares(const std::vector<double>& values) {
+  const double centre = mean(values);
+  double sum = 0;
+  for (const double v : values) sum += (v - centre) * (v - centre);
+  return sum;
 }
 
-// The d in [low, high] where the score crosses zero: the score falls as d
-// grows, in steps, so the middle of the d where it is neither above nor
-// below zero, each end found by bisection.
-double root(const std::vector<double>& x, const std::vector<double>& y, double zq) {
-  const double low = x.front() - y.back(), high = x.back() - y.front();
-  if (normal_score(x, y, low, zq) <= 0) return low;
-  if (normal_score(x, y, high, zq) >= 0) return high;
-  // The boundary of the d for which `before` holds, which all lie below it.
-  const auto boundary = [&](auto before) {
-    double a = low, b = high;
-    for (int k = 0; k < 200 && b - a > 1e-13 * std::max(1.0, std::fabs(a)); ++k) {
-      const double mid = a + (b - a) / 2;
-      (before(normal_score(x, y, mid, zq)) ? a : b) = mid;
-    }
-    return a + (b - a) / 2;
-  };
-  const double last_above = boundary([](double score) { return score > 0; });
-  const double first_below = boundary([](double score) { return score >= 0; });
-  return last_above + (first_below - last_above) / 2;
+// Welch's degrees of freedom for two means' variances a and b from m and n values.
+double welch_degrees(double a, double b, double m, double n) {
+  const double denominator = a * a / (m - 1) + b * b / (n - 1);
+  return denominator > 0 ? (a + b) * (a + b) / denominator : m + n - 2;
 }
 
 }  // namespace
-
-double mann_whitney_cdf(int u, int m, int n) {
-  const std::vector<double>& cdf = cumulative_distribution(m, n);
-  if (u < 0) return 0;
-  return cdf[std::min(static_cast<std::size_t>(u), cdf.size() - 1)];
-}
 
 std::optional<Interval> median_interval(const std::vector<double>& sorted) {
   const int n = static_cast<int>(sorted.size());
@@ -148,57 +103,62 @@ std::optional<Interval> median_interval(const std::vector<double>& sorted) {
   return Interval{sorted[static_cast<std::size_t>(k - 1)], sorted[static_cast<std::size_t>(n - k)]};
 }
 
-std::optional<Shift> shift(const std::vector<double>& figures, const std::vector<double>& reference) {
-  const int m = static_cast<int>(figures.size()), n = static_cast<int>(reference.size());
-  if (m < kMinRunsForVerdict || n < kMinRunsForVerdict) return std::nullopt;
-  const std::vector<double> x = sorted_logs(figures), y = sorted_logs(reference);
-  double estimate = 0;
-  Interval interval{};
-  if (x.front() == x.back() && y.front() == y.back() && x.front() == y.front()) {
-    estimate = 0;  // every figure the same: no shift, and no width to it
-    interval = {0, 0};
-  } else {
-    // The estimate is the median of all differences while they fit in
-    // memory; past that, where the normal score of the shift crosses zero.
-    const std::size_t pairs = static_cast<std::size_t>(m) * static_cast<std::size_t>(n);
-    std::vector<double> differences;
-    if (pairs <= kMaxPairs) {
-      differences.reserve(pairs);
-      for (const double a : x) {
-        for (const double b : y) differences.push_back(a - b);
-      }
-      std::sort(differences.begin(), differences.end());
-      estimate = median_of_sorted_values(differences);
-    } else {
-      estimate = root(x, y, 0);
-    }
-    if (m < kExactBelow && n < kExactBelow && !any_ties(x, y)) {
-      int upper_rank = mann_whitney_quantile(kAlpha / 2, m, n);
-      if (upper_rank == 0) upper_rank = 1;
-      const int lower_rank = m * n - upper_rank;
-      interval = {differences[static_cast<std::size_t>(upper_rank) - 1],
-                  differences[static_cast<std::size_t>(lower_rank)]};
-    } else {
-      interval = {root(x, y, kZ), root(x, y, -kZ)};
-    }
+double student_t_quantile(double p, double degrees) {
+  if (p < 0.5) return -student_t_quantile(1 - p, degrees);
+  double low = 0, high = 1;
+  while (student_t_upper_half(high, degrees) < p && high < 1e300) high *= 2;
+  for (int i = 0; i < 200 && high - low > 1e-14 * high; ++i) {
+    const double mid = low + (high - low) / 2;
+    (student_t_upper_half(mid, degrees) < p ? low : high) = mid;
   }
-  return Shift{std::exp(estimate), {std::exp(interval.low), std::exp(interval.high)}};
+  return low + (high - low) / 2;
 }
 
-int runs_to_resolve_one_percent(const std::vector<double>& figures, const std::vector<double>& reference) {
-  const auto sum_of_squares = [](const std::vector<double>& logs) {
-    const double mean = std::accumulate(logs.begin(), logs.end(), 0.0) / static_cast<double>(logs.size());
-    double s = 0;
-    for (const double v : logs) s += (v - mean) * (v - mean);
-    return s;
-  };
-  const std::vector<double> x = sorted_logs(figures), y = sorted_logs(reference);
-  const double degrees = static_cast<double>(x.size() + y.size()) - 2;
-  const double variance = degrees > 0 ? (sum_of_squares(x) + sum_of_squares(y)) / degrees : 0;
-  constexpr double kZPower = 0.8416212335729143;  // 80 % power
-  const double delta = std::log(1.01);
-  const double n = 2 * (kZ + kZPower) * (kZ + kZPower) * variance / (delta * delta) / (3 / std::numbers::pi);
-  return std::max(kMinRunsForVerdict, static_cast<int>(std::ceil(std::min(n, 1e9))));
+double batch_centre(const Batches& batches) { return std::exp(mean(log_medians(batches))); }
+
+std::optional<BatchRatio> batch_ratio(const Batches& row, const Batches& reference) {
+  if (row.size() < kMinBatchesForVerdict || reference.size() < kMinBatchesForVerdict) return std::nullopt;
+  const std::vector<double> x = log_medians(row), y = log_medians(reference);
+  const double m = static_cast<double>(x.size()), n = static_cast<double>(y.size());
+  const double a = squares(x) / (m - 1) / m, b = squares(y) / (n - 1) / n;
+  const double degrees = welch_degrees(a, b, m, n);
+  const double difference = mean(x) - mean(y);
+  const double half = student_t_quantile(1 - kAlpha / 2, degrees) * std::sqrt(a + b);
+  return BatchRatio{std::exp(difference), {std::exp(difference - half), std::exp(difference + half)}, degrees};
+}
+
+Plan plan_to_resolve(double difference, const Batches& row, const Batches& reference) {
+  // The variance of the logarithms within a batch, pooled over both sides'
+  // batches, and that of the batches' medians about each side's mean.
+  double within = 0, within_degrees = 0, runs = 0;
+  for (const Batches* side : {&row, &reference}) {
+    for (const std::vector<double>& batch : *side) {
+      std::vector<double> logs;
+      for (const double f : batch) logs.push_back(std::log(f));
+      within += squares(logs);
+      within_degrees += static_cast<double>(logs.size()) - 1;
+      runs += static_cast<double>(logs.size());
+    }
+  }
+  const double batches = static_cast<double>(row.size() + reference.size());
+  const double between_medians = (squares(log_medians(row)) + squares(log_medians(reference))) / (batches - 2);
+  // A median of r runs varies as pi/2 times their mean does.
+  const double run_level = within_degrees > 0 ? std::numbers::pi / 2 * within / within_degrees : 0;
+  const double batch_level = std::max(between_medians - run_level / (runs / batches), 0.0);
+  // The cheapest runs a batch: sqrt(cost of a batch's warm-up / cost of a
+  // run x run-level variance / batch-level variance).
+  int per_batch = kMaxPlannedRuns;
+  if (batch_level > 0) {
+    per_batch = static_cast<int>(std::clamp(std::ceil(std::sqrt(run_level / batch_level)), 1.0, 1.0 * kMaxPlannedRuns));
+  }
+  const double variance = batch_level + run_level / per_batch;
+  const double target = std::log1p(difference);
+  for (int b = kMinBatchesForVerdict; b < kMaxPlannedBatches; b += std::max(1, b / 16)) {
+    const double degrees = 2.0 * b - 2;
+    const double t = student_t_quantile(1 - kAlpha / 2, degrees) + student_t_quantile(kPower, degrees);
+    if (t * t * 2 * variance / b <= target * target) return Plan{b, per_batch};
+  }
+  return Plan{kMaxPlannedBatches, per_batch};
 }
 
 }  // namespace report

@@ -1,15 +1,14 @@
 #pragma once
 // How sure a comparison is: a distribution-free 95 % interval of a median,
-// and the shift between two machines' figures with its 95 % interval, as
-// R's wilcox.test(conf.int = TRUE) computes them. No resampling: the same
-// figures give the same bytes.
+// and the ratio of two machines over their batches with its 95 % interval.
+// No resampling: the same figures give the same bytes.
 #include <optional>
 #include <vector>
 
 namespace report {
 
 constexpr int kMinRunsForMedianInterval = 6;
-constexpr int kMinRunsForVerdict = 4;  // a side
+constexpr int kMinBatchesForVerdict = 2;  // a side
 
 struct Interval {
   double low, high;
@@ -19,24 +18,38 @@ struct Interval {
 // (the binomial method); nullopt for fewer than 6 figures.
 std::optional<Interval> median_interval(const std::vector<double>& sorted);
 
-// The ratio of a machine's figures to the reference's: the Hodges-Lehmann
-// estimate of the shift of their logarithms, and Moses' 95 % interval from
-// the Mann-Whitney distribution (exact below 50 figures a side without
-// ties, else its normal approximation with continuity and tie correction).
-struct Shift {
+// A row's figures, batch by batch, each batch's in any order and never empty.
+using Batches = std::vector<std::vector<double>>;
+
+// The ratio of a machine to the reference, from the logarithms of each
+// batch's median: the ratio of their means (geometric means of the
+// medians), and Welch's t interval of the difference of the means. The
+// batch, a stretch of time, is the unit of evidence: runs within one share
+// the host's pace of the moment, so only batches show how that pace drifts
+// (Kalibera and Jones, "Rigorous benchmarking in reasonable time", 2013).
+struct BatchRatio {
   double ratio;
   Interval interval;  // as ratios
+  double degrees;     // Welch-Satterthwaite degrees of freedom
 };
-// nullopt below 4 figures a side.
-std::optional<Shift> shift(const std::vector<double>& figures, const std::vector<double>& reference);
+// nullopt below 2 batches a side.
+std::optional<BatchRatio> batch_ratio(const Batches& row, const Batches& reference);
 
-// The runs a side that would resolve a difference of 1 % at the spread of
-// the two machines' figures: the two-sample normal power estimate (5 %
-// two-sided, 80 % power) over the rank test's efficiency 3/pi.
-int runs_to_resolve_one_percent(const std::vector<double>& figures, const std::vector<double>& reference);
+// Geometric mean of the batches' medians: what a row compares by.
+double batch_centre(const Batches& batches);
 
-// The exact Mann-Whitney distribution: P(U <= u) for m and n figures,
-// computed once per pair of sizes.
-double mann_whitney_cdf(int u, int m, int n);
+// What would resolve a difference of `difference` (0.01 for 1 %) between
+// two machines as noisy as these at both levels: the batches a side and the
+// runs in each that cost least (Kalibera and Jones's optimal repetition
+// count, a warm-up run costing a batch one run more), with 5 % two-sided
+// and 80 % power from the t distribution. Both sides need 2 batches.
+struct Plan {
+  int batches, runs;  // a side, and in each batch
+};
+Plan plan_to_resolve(double difference, const Batches& row, const Batches& reference);
+
+// The p quantile of Student's t distribution with `degrees` (> 0, not
+// necessarily whole) degrees of freedom, 0 < p < 1.
+double student_t_quantile(double p, double degrees);
 
 }  // namespace report

@@ -1,4 +1,4 @@
-// --digits, --runs and --warmup as a user runs them: the answer given on
+// --digits, --runs, --warmup and --batches as a user runs them: the answer given on
 // the command line, a batch's files, record and log lines, its console,
 // argument errors, and a run that another process slows down.
 #include <gtest/gtest.h>
@@ -57,6 +57,10 @@ TEST(Batch, ArgumentErrors) {
       {{"--copies", "1025"}, "--copies needs 'all' or a whole number from 1 to 1024, not '1025'"},
       {{"--copies", "ALL"}, "--copies needs 'all' or a whole number from 1 to 1024, not 'ALL'"},
       {{"--copies"}, "--copies needs 'all' or a number"},
+      {{"--batches", "0"}, "--batches needs a whole number from 1 to 100, not '0'"},
+      {{"--batches", "101"}, "--batches needs a whole number from 1 to 100, not '101'"},
+      {{"--pause", "-1"}, "--pause needs a whole number from 0 to 86400, not '-1'"},
+      {{"--pause", "86401"}, "--pause needs a whole number from 0 to 86400, not '86401'"},
   };
   for (const Case& c : cases) {
     RunOptions o;
@@ -112,6 +116,41 @@ TEST(Batch, ShortBatchFilesAndLogLines) {
   EXPECT_EQ(stopped.exit_status, 1);
   EXPECT_EQ(stopped.err, "STOP 1002 statement executed\n");
   EXPECT_EQ(stopped.out, "pibench: 3 runs of 1000 digits, 0 warm-up runs, no log\n Error opening Tarnoval.Dat\n");
+}
+
+// --batches B: B batches one after another, each with its warm-up, each
+// logged under a name of its own with its runs counted from 1, and the
+// report counts them as batches.
+TEST(Batch, BatchesOneAfterAnother) {
+  NEEDS_FAKE_CLOCK();
+  const ScratchDir dir;
+  dir.write("Tarnoval.Dat", "MYBOX\n");
+  RunOptions o = clock_from("2026-12-08 12:00:00");
+  o.arguments = {"--batches", "3", "--runs", "2", "--warmup", "1", "--digits", "1000", "--log", "runs.jsonl"};
+  const Outcome r = run_program(dir, "", o);
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  const std::vector<nlohmann::json> runs = log_lines(dir.read("runs.jsonl"));
+  ASSERT_EQ(runs.size(), 6u);
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    EXPECT_EQ(runs[i]["run"], i % 2 + 1);
+    EXPECT_EQ(runs[i]["batch"] == runs[i - i % 2]["batch"], true) << i;
+    if (i >= 2) EXPECT_NE(runs[i]["batch"], runs[i - 2]["batch"]) << i;
+  }
+  EXPECT_TRUE(
+      r.out.starts_with("pibench: 3 batches of 2 runs of 1000 digits, 1 warm-up run each, log runs.jsonl\n"
+                        "batch 1 of 3\nwarm-up 1 of 1: "))
+      << r.out;
+  // On the fake clock every run is disturbed: no batch has a median.
+  EXPECT_TRUE(
+      r.out.ends_with("batches: medians of their clean runs -, -, -\n"
+                      "between batches: fewer than 2 batches with a clean run\n"))
+      << r.out;
+  o = RunOptions{};
+  o.arguments = {"--report", "--format", "csv", "--all-runs", "runs.jsonl"};
+  EXPECT_EQ(run_program(dir, "", o).out,
+            "machine,digits,runs,batches,median,best,worst,spread,relative,median_low,median_high,relative_low,"
+            "relative_high,verdict,basis,disturbed,copies,scaling\n"
+            "MYBOX,1000,6,3,300,300,300,0.0000,1.0000,300,300,,,reference,,6,1,\n");
 }
 
 // A process pinned to the run's processor takes half its time: the run is

@@ -184,10 +184,11 @@ TEST(Pibench, RunOnTheRealClock) {
   const auto run = nlohmann::ordered_json::parse(log);
   std::string keys;
   for (const auto& item : run.items()) keys += item.key() + " ";
-  EXPECT_EQ(keys,
-            "pibench build start identifier digits vector_length seconds figure elapsed precise_figure copies "
-            "throughput result wrong_from stop cpu_seconds frequency_mhz load_average steal_seconds slices disturbed "
-            "system ");
+  EXPECT_EQ(
+      keys,
+      "pibench build start batch run identifier digits vector_length seconds figure elapsed precise_figure copies "
+      "throughput result wrong_from stop cpu_seconds frequency_mhz load_average steal_seconds slices disturbed "
+      "system ");
   EXPECT_EQ(run["copies"], 1);
   EXPECT_EQ(run["throughput"], run["precise_figure"]);
   EXPECT_EQ(run["slices"].size(), 8u);
@@ -239,9 +240,9 @@ TEST(Pibench, RunLogOutcomes) {
   // The report counts the correct run only, as a precise figure.
   o.arguments = {"--report", "--format", "csv", "--all-runs", "runs.jsonl"};
   EXPECT_EQ(run_program(dir, "", o).out,
-            "machine,digits,runs,median,best,worst,spread,relative,median_low,median_high,relative_low,"
-            "relative_high,verdict,disturbed,copies,scaling\n"
-            "MYBOX,1000,1,300,300,300,0.0000,1.0000,,,,,reference,1,1,\n");
+            "machine,digits,runs,batches,median,best,worst,spread,relative,median_low,median_high,relative_low,"
+            "relative_high,verdict,basis,disturbed,copies,scaling\n"
+            "MYBOX,1000,1,1,300,300,300,0.0000,1.0000,,,,,reference,,1,1,\n");
 
   if (target().windows) return;  // no file-size limit
   const std::string log_before(8000, '#'), record_before = dir.read("Tarnoval.Dat");
@@ -271,16 +272,16 @@ TEST(Pibench, ReportInEveryFormat) {
     std::string start, end;
   };
   const Case cases[] = {
-      {{}, "machine      digits    runs       median", "1 other line skipped.\n"},
+      {{}, "machine      digits    runs   batches      median", "1 other line skipped.\n"},
       {{"--format", "markdown", "pi.dat", "Tarnoval.Dat"},
        "| machine | digits |",
-       "| Pi \\<4\\> |  | 1\\* | 81920 | 81920 | 81920 | 0.0% | 0.167 | needs 6 runs | needs 4+4 runs | too few runs | "
-       "0 | 1 |  |\n"},
+       "| Pi \\<4\\> |  | 1\\* | 1 | 81920 | 81920 | 81920 | 0.0% | 0.167 | needs 6 runs | needs 2+2 batches | one "
+       "batch: measure again later for a verdict | 1 vs 1 batch | 0 | 1 |  |\n"},
       {{"--format", "csv", "--reference", "Pi <4>", "Tarnoval.Dat", "pi.dat"},
-       "machine,digits,runs,median,best,worst,spread,relative,median_low,median_high,relative_low,relative_high,"
-       "verdict,disturbed,copies,scaling\n\"VM, 2 cores\",,3,491520,491520,409600,0.1667,6.0000,,,,,too few "
-       "runs,0,1,\n",
-       "Pi <4>,,1,81920,81920,81920,0.0000,1.0000,,,,,reference,0,1,\n"},
+       "machine,digits,runs,batches,median,best,worst,spread,relative,median_low,median_high,relative_low,"
+       "relative_high,verdict,basis,disturbed,copies,scaling\n\"VM, 2 cores\",,3,1,491520,491520,409600,0.1667,"
+       "6.0000,,,,,one batch: measure again later for a verdict,1 vs 1 batch,0,1,\n",
+       "Pi <4>,,1,1,81920,81920,81920,0.0000,1.0000,,,,,reference,,0,1,\n"},
       {{"--format", "json", "Tarnoval.Dat", "pi.dat"},
        "{\n  \"reference\": \"VM, 2 cores\",\n  \"skipped_lines\": 2,",
        "}\n"},
