@@ -28,9 +28,9 @@ std::string copies_text() {
 std::string batches_text() {
   return "95 %: the median's interval by order statistics (from 6 runs). Relative: the geometric mean\n"
          "of each batch's median over the reference's; its interval is Welch's t on their logarithms\n"
-         "(from 2 batches a side). A batch is one --runs of pibench: its runs share the host's pace of\n"
-         "the moment, so only batches measured at other times show how that pace drifts. A lasting\n"
-         "drift looks like another machine: spread batches in time (--pause) or over the day.\n";
+         "(from 2 batches a side). The runs of one batch share the host's pace of the moment, so only\n"
+         "batches measured at other times show how that pace drifts. A lasting drift looks like\n"
+         "another machine: spread the batches in time (--pause) or over the day.\n";
 }
 
 std::string render(const Report& report, Format format) {
