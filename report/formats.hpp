@@ -21,6 +21,10 @@ void write_json(const Report& report, const Sink& out);
 void write_svg(const Report& report, const Sink& out);
 void write_html(const Report& report, const Sink& out);
 
+// The runs of each row, batch by batch, as a picture for the page: a drift
+// between batches shows as lines shifted against each other.
+void write_batches_svg(const Report& report, const Sink& out);
+
 // Text for XML and HTML: names are displayable already (no character
 // that XML forbids), so only markup is escaped.
 std::string xml_text(const std::string& text);

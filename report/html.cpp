@@ -70,6 +70,8 @@ void write_html(const Report& r, const Sink& out) {
     declaration = false;
     out(piece);
   });
+  out("</figure>\n<h2>The runs, batch by batch</h2>\n<figure id=\"batches\">\n");
+  write_batches_svg(r, out);
   std::string note = "</figure>\n<p class=\"note\">" + xml_text(batches_text()) +
                      " Figures from record files are timed in whole seconds; figures from run logs to the microsecond.";
   if (std::any_of(r.machines.begin(), r.machines.end(), [](const MachineSummary& m) { return m.copies > 1; })) {

@@ -129,4 +129,50 @@ void write_svg(const Report& r, const Sink& out_) {
   out_(out + "</svg>\n");
 }
 
+void write_batches_svg(const Report& r, const Sink& out_) {
+  constexpr double kWidth = 860, kLeft = 16, kRight = 844, kLine = 9, kNameLine = 18;
+  double low = 0, high = 0;
+  double height = 48;
+  for (const MachineSummary& m : r.machines) {
+    low = low > 0 ? std::min(low, m.worst) : m.worst;
+    high = std::max(high, m.best);
+    height += kNameLine + kLine * static_cast<double>(m.batches.size()) + 8;
+  }
+  const double span = high > low ? high - low : std::max(high, 1.0);
+  const double from = low - span * 0.05, to = high + span * 0.05;
+  const auto x = [&](double figure) { return kLeft + (figure - from) / (to - from) * (kRight - kLeft); };
+  std::string out = "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"batches\" width=\"" + fixed0(kWidth) +
+                    "\" height=\"" + fixed0(height) + "\" viewBox=\"0 0 " + fixed0(kWidth) + " " + fixed0(height) +
+                    "\" font-family=\"monospace\" font-size=\"12\">\n"
+                    "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
+                    "<text x=\"16\" y=\"20\" font-size=\"14\">Each run, a line a batch in the order measured; "
+                    "|: the batch's median</text>\n"
+                    "<text x=\"16\" y=\"36\">" +
+                    xml_text(figure_text(from)) + " to " + xml_text(figure_text(to)) + ", higher is faster</text>\n";
+  double y = 48;
+  for (const MachineSummary& m : r.machines) {
+    out += "<text x=\"16\" y=\"" + fixed(y + 13) + "\">" + xml_text(row_name(m)) + "</text>\n";
+    y += kNameLine;
+    for (std::size_t b = 0; b < m.batches.size(); ++b) {
+      const char* colour = b % 2 == 0 ? "#4a7ebb" : "#e07b00";
+      const double line = y + kLine / 2;
+      out += "<g fill=\"" + std::string(colour) + "\"><title>" +
+             xml_text("batch " + std::to_string(b + 1) + ": median " + figure_text(m.batch_medians[b]) + ", " +
+                      std::to_string(m.batches[b].size()) + (m.batches[b].size() == 1 ? " run" : " runs")) +
+             "</title>";
+      for (const double figure : m.batches[b]) {
+        out += "<circle cx=\"" + fixed(x(figure)) + "\" cy=\"" + fixed(line) + "\" r=\"3\"/>";
+      }
+      const std::string median_x = fixed(x(m.batch_medians[b]));
+      out += "<line x1=\"" + median_x + "\" y1=\"" + fixed(y) + "\" x2=\"" + median_x + "\" y2=\"" + fixed(y + kLine) +
+             "\" stroke=\"black\" stroke-width=\"2\"/></g>\n";
+      y += kLine;
+    }
+    y += 8;
+    out_(out);
+    out.clear();
+  }
+  out_("</svg>\n");
+}
+
 }  // namespace report

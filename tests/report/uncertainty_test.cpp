@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "report/formats.hpp"
 #include "report/statistics.hpp"
 
 namespace {
@@ -209,6 +210,14 @@ TEST(Uncertainty, VerdictsOverBatches) {
       EXPECT_NEAR(*m.relative, m.ratio->ratio, 1e-12);
     }
   }
+  // The page draws every batch of every row, and JSON lists their medians.
+  const std::string page = report::render(*r, report::Format::kHtml);
+  std::size_t drawn = 0;
+  for (std::size_t at = page.find("<title>batch "); at != std::string::npos; at = page.find("<title>batch ", at + 1)) {
+    ++drawn;
+  }
+  EXPECT_EQ(drawn, 3u + 3 + 2 + 2 + 1 + 3);
+  EXPECT_NE(report::render(*r, report::Format::kJson).find("\"batch_medians\": [111.0,113.5,112.0]"), std::string::npos);
 }
 
 }  // namespace
