@@ -10,10 +10,10 @@ if [ "$mode" = tests ]; then
   packages+=(clang libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev libmpfr-dev libf2c2-dev faketime
              util-linux procps chromium libclang-rt-14-dev valgrind time dpkg-dev file man-db lintian clang-tidy clang-format
              g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-i686-linux-gnu g++-riscv64-linux-gnu
-             g++-mingw-w64-x86-64-posix qemu-user wine64 m4 xz-utils
-             libgmp-dev:arm64 libmpfr-dev:arm64 libf2c2-dev:arm64 libfaketime:arm64 libstdc++6:arm64
-             libgmp-dev:armhf libmpfr-dev:armhf libf2c2-dev:armhf libfaketime:armhf libstdc++6:armhf
-             libgmp-dev:i386 libmpfr-dev:i386 libf2c2-dev:i386 libfaketime:i386 libstdc++6:i386 libc6-dbg:i386)
+             g++-mingw-w64-x86-64-posix qemu-user wine64 xz-utils
+             libf2c2-dev:arm64 libfaketime:arm64 libstdc++6:arm64
+             libf2c2-dev:armhf libfaketime:armhf libstdc++6:armhf
+             libf2c2-dev:i386 libfaketime:i386 libstdc++6:i386 libc6-dbg:i386)
 fi
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
