@@ -134,7 +134,9 @@ TEST(Batch, BatchesOneAfterAnother) {
   for (std::size_t i = 0; i < runs.size(); ++i) {
     EXPECT_EQ(runs[i]["run"], i % 2 + 1);
     EXPECT_EQ(runs[i]["batch"] == runs[i - i % 2]["batch"], true) << i;
-    if (i >= 2) EXPECT_NE(runs[i]["batch"], runs[i - 2]["batch"]) << i;
+    if (i >= 2) {
+      EXPECT_NE(runs[i]["batch"], runs[i - 2]["batch"]) << i;
+    }
   }
   EXPECT_TRUE(
       r.out.starts_with("pibench: 3 batches of 2 runs of 1000 digits, 1 warm-up run each, log runs.jsonl\n"

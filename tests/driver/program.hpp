@@ -59,6 +59,19 @@ inline const Target& target() {
   return t;
 }
 
+// A build with AddressSanitizer, whose programs run a few times slower.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
 // Skips a test that cannot run on the target, with the reason.
 #define SKIP_ON_WINDOWS(reason) \
   if (target().windows) GTEST_SKIP() << "Windows: " << (reason)
