@@ -45,7 +45,12 @@ Lead lead_of(unsigned char b) {
   return {0, 0, 0};
 }
 
-bool shown_as_replacement(char32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0xFFFE || c == 0xFFFF; }
+// Controls, noncharacters, and the bidirectional embeddings, overrides and
+// isolates, which would turn the text after a name around.
+bool shown_as_replacement(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0xFFFE || c == 0xFFFF || (c >= 0x202A && c <= 0x202E) ||
+         (c >= 0x2066 && c <= 0x2069);
+}
 
 }  // namespace
 

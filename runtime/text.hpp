@@ -9,8 +9,10 @@ namespace runtime {
 
 // Valid UTF-8 that every output format can hold: each maximal ill-formed
 // subsequence (a lone byte, a sequence cut short) and each control
-// character (C0, DEL, C1) and noncharacter U+FFFE, U+FFFF shown as one
-// U+FFFD, so a name cut inside a character reads the same from any file.
+// character (C0, DEL, C1), noncharacter U+FFFE, U+FFFF and bidirectional
+// control (U+202A-U+202E, U+2066-U+2069) shown as one U+FFFD, so a name cut
+// inside a character reads the same from any file and cannot turn the text
+// after it around.
 std::string displayable(std::string_view bytes);
 
 // The columns a terminal gives valid UTF-8: East Asian wide characters two,

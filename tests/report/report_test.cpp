@@ -133,6 +133,10 @@ TEST(Report, NamesNeverBreakAFormat) {
                                  "A\xE2\x82\xAC\xC2\x85\xED\xA0\x80\xF0\x9F\x98\x80\t"),
             "\xEF\xBF\xBD"
             "A\xE2\x82\xAC\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD");
+  // The bidirectional controls, at both ends of each range, and their neighbours kept.
+  EXPECT_EQ(runtime::displayable("\xE2\x80\xA9\xE2\x80\xAA\xE2\x80\xAE\xE2\x80\xAF\xE2\x81\xA5\xE2\x81\xA6"
+                                 "\xE2\x81\xA9\xE2\x81\xAA"),
+            "\xE2\x80\xA9\xEF\xBF\xBD\xEF\xBF\xBD\xE2\x80\xAF\xE2\x81\xA5\xEF\xBF\xBD\xEF\xBF\xBD\xE2\x81\xAA");
 
   const nlohmann::json json = nlohmann::json::parse(report::render(report, report::Format::kJson));
   // Every format shows the name the same way.
@@ -202,7 +206,7 @@ TEST(Report, HostileLinesThroughEveryFormat) {
   std::map<std::string, int> rows;
   for (const report::MachineSummary& m : r->machines) {
     rows[m.machine] += m.runs;
-    for (const double value : {m.median, m.best, m.worst, m.spread, m.relative.value()}) {
+    for (const double value : {m.median, m.best, m.worst, m.spread, m.relative.value_or(1)}) {
       EXPECT_TRUE(std::isfinite(value) && value >= 0) << m.machine;
     }
   }
