@@ -248,6 +248,8 @@ class Run {
     runtime::FileUnit::Record50 last_line;
     if (!runtime::read_identifier(record_file, last_line)) record_file_error();
     const std::string_view identifier(last_line.data(), last_line.size());
+    // A failing append still logs the name it was for.
+    facts_.machine = identifier.substr(0, identifier.find_last_not_of(' ') + 1);
     console_.progress(ListRecord().text(identifier).real(benchmark_figure).str());
     {
       const runtime::InterruptsHeld held;

@@ -611,7 +611,8 @@ TEST(Pibench, ReadOnlyFilesAsAnUnprivilegedUser) {
     fake_clock += (fake_clock.empty() ? "" : ":") + copy_for_nobody(library);
   }
   // A run as nobody in a writable directory where `name` may only be read.
-  const auto run_with_read_only = [&](const ScratchDir& dir, const std::string& name, const std::string& content) {
+  const auto run_with_read_only = [&](const ScratchDir& dir, const std::string& name, const std::string& content,
+                                      const std::vector<std::string>& arguments = {}) {
     dir.write(name, content);
     chmod((dir / name).c_str(), 0444);
     chmod(dir.path().c_str(), 0777);
@@ -619,6 +620,7 @@ TEST(Pibench, ReadOnlyFilesAsAnUnprivilegedUser) {
     o.prefix = as_nobody;
     o.program = program;
     o.fake_time_library = fake_clock;
+    o.arguments = arguments;
     return run_program(dir, "1000\n", o);
   };
   {
@@ -630,11 +632,16 @@ TEST(Pibench, ReadOnlyFilesAsAnUnprivilegedUser) {
   }
   {
     const ScratchDir dir;
-    const Outcome r = run_with_read_only(dir, "Tarnoval.Dat", "MYBOX\n");
+    const Outcome r = run_with_read_only(dir, "Tarnoval.Dat", "MYBOX\n", {"--log", "runs.jsonl"});
     EXPECT_NE(r.out.find(" MYBOX" + std::string(45, ' ') + "  300.\n Error reading/writing benchmark file.\n"),
               std::string::npos);
     EXPECT_EQ(r.err, "STOP 912 statement executed\n");
     EXPECT_EQ(dir.read("Tarnoval.Dat"), "MYBOX\n");
+    // The log names the machine whose line could not be added.
+    const nlohmann::json logged = nlohmann::json::parse(dir.read("runs.jsonl"));
+    EXPECT_EQ(logged["stop"], 912);
+    EXPECT_EQ(logged["identifier"], "MYBOX");
+    EXPECT_TRUE(logged["figure"].is_null());
   }
   {
     const ScratchDir dir;
