@@ -53,7 +53,7 @@ std::string verdict_text(const MachineSummary& m) {
 
 // The batches a verdict rests on: the row's against the reference's.
 std::string basis_text(const MachineSummary& m) {
-  if (m.verdict == Verdict::kReference || m.verdict == Verdict::kNoReference) return "";
+  if (m.verdict == Verdict::kReference || !m.relative) return "";
   return std::to_string(m.batches.size()) + " vs " + std::to_string(m.reference_batches) +
          (m.reference_batches == 1 ? " batch" : " batches");
 }

@@ -82,12 +82,13 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     return report;
   }
   report.reference = named->machine;
-  // The reference's fastest row at each number of copies, and each
-  // machine's at one copy by digits.
-  std::map<int, const MachineSummary*> bases;
+  // The reference's row at each digit count and number of copies, since
+  // only figures of the same kind compare, and each machine's at one copy
+  // by digits.
+  std::map<std::pair<int, int>, const MachineSummary*> bases;
   std::map<std::pair<std::string, int>, double> single;
   for (const MachineSummary& m : report.machines) {
-    if (m.machine == report.reference) bases.try_emplace(m.copies, &m);
+    if (m.machine == report.reference) bases.try_emplace({m.digits, m.copies}, &m);
     if (m.copies == 1) single.try_emplace({m.machine, m.digits}, m.median);
   }
   for (MachineSummary& m : report.machines) {
@@ -96,9 +97,11 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
       const auto one = single.find({m.machine, m.digits});
       if (one != single.end()) m.scaling = finite_ratio(m.median, one->second * m.copies);
     }
-    const auto base = bases.find(m.copies);
+    const auto base = bases.find({m.digits, m.copies});
     if (base == bases.end()) {
-      m.verdict = Verdict::kNoReference;
+      const bool at_copies =
+          std::any_of(bases.begin(), bases.end(), [&](const auto& b) { return b.first.second == m.copies; });
+      m.verdict = at_copies ? Verdict::kNoReferenceAtDigits : Verdict::kNoReference;
       continue;
     }
     const MachineSummary& ref = *base->second;
@@ -134,6 +137,8 @@ const char* verdict_word(Verdict verdict) {
       return "slower";
     case Verdict::kNoDifference:
       return "no difference found";
+    case Verdict::kNoReferenceAtDigits:
+      return "no reference at these digits";
     case Verdict::kNoReference:
       return "no reference at these copies";
     case Verdict::kOneBatch:

@@ -16,7 +16,9 @@ namespace report {
 constexpr int kFewRuns = 3;           // rows with fewer runs are marked
 constexpr double kResolvable = 0.01;  // the difference the advice plans for
 
-enum class Verdict { kReference, kFaster, kSlower, kNoDifference, kOneBatch, kNoReference };
+// kNoReference: the reference machine has no row at these copies;
+// kNoReferenceAtDigits: it has, but none at these digits.
+enum class Verdict { kReference, kFaster, kSlower, kNoDifference, kOneBatch, kNoReference, kNoReferenceAtDigits };
 const char* verdict_word(Verdict verdict);
 
 struct MachineSummary {
@@ -25,8 +27,8 @@ struct MachineSummary {
   int copies;  // run at once; the figures are their throughputs
   int runs;
   double median, best, worst, spread;
-  // To the reference machine's row at as many copies, as the ratio of their
-  // batches' geometric mean medians; nullopt when it has none.
+  // To the reference machine's row at the same digits and copies, as the
+  // ratio of their batches' geometric mean medians; nullopt when it has none.
   std::optional<double> relative;
   // With copies: the median over the copies times the same machine's median
   // at one copy and the same digits, 1 for perfect scaling; nullopt when

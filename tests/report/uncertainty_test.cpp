@@ -183,6 +183,12 @@ TEST(Uncertainty, VerdictsOverBatches) {
   add("slower", {{90, 91}, {92, 93}});
   add("same", {{100.5, 101.5, 102.5}, {103.5, 104.5}});
   add("one batch", {{50, 60, 70, 80, 90, 100}});
+  // Figures of other digits do not compare: a row is compared with the
+  // reference's row at its digits, or with none.
+  for (const char* machine : {"reference", "half size"}) {
+    for (const double f : {400.0, 410.0}) runs.add(report::Run{machine, 32000, f, true});
+  }
+  runs.add(report::Run{"other size", 48000, 200, true});
   // An older log's runs, without batch names: a batch ends where the next
   // run starts a minute or more after the last one ended.
   for (const double start : {0.0, 10.0, 20.0, 200.0, 210.0, 215.0, 1000.0}) {
@@ -194,7 +200,9 @@ TEST(Uncertainty, VerdictsOverBatches) {
   const std::optional<report::Report> r = report::summarise(runs, "reference");
   ASSERT_TRUE(r);
   std::map<std::string, std::pair<report::Verdict, std::size_t>> verdicts;
-  for (const report::MachineSummary& m : r->machines) verdicts[m.machine] = {m.verdict, m.batches.size()};
+  for (const report::MachineSummary& m : r->machines) {
+    if (m.digits == 64000) verdicts[m.machine] = {m.verdict, m.batches.size()};
+  }
   using V = report::Verdict;
   EXPECT_EQ(verdicts, (std::map<std::string, std::pair<V, std::size_t>>{{"reference", {V::kReference, 3}},
                                                                         {"faster", {V::kFaster, 3}},
@@ -210,14 +218,24 @@ TEST(Uncertainty, VerdictsOverBatches) {
       EXPECT_NEAR(*m.relative, m.ratio->ratio, 1e-12);
     }
   }
+  for (const report::MachineSummary& m : r->machines) {
+    if (m.digits == 32000) {
+      EXPECT_EQ(m.verdict, m.machine == "reference" ? V::kReference : V::kNoDifference);
+    }
+    if (m.digits == 48000) {
+      EXPECT_EQ(m.verdict, V::kNoReferenceAtDigits);
+      EXPECT_FALSE(m.relative);
+    }
+  }
   // The page draws every batch of every row, and JSON lists their medians.
   const std::string page = report::render(*r, report::Format::kHtml);
   std::size_t drawn = 0;
   for (std::size_t at = page.find("<title>batch "); at != std::string::npos; at = page.find("<title>batch ", at + 1)) {
     ++drawn;
   }
-  EXPECT_EQ(drawn, 3u + 3 + 2 + 2 + 1 + 3);
-  EXPECT_NE(report::render(*r, report::Format::kJson).find("\"batch_medians\": [111.0,113.5,112.0]"), std::string::npos);
+  EXPECT_EQ(drawn, 3u + 3 + 2 + 2 + 1 + 3 + 2 + 2 + 1);
+  EXPECT_NE(report::render(*r, report::Format::kJson).find("\"batch_medians\": [111.0,113.5,112.0]"),
+            std::string::npos);
 }
 
 }  // namespace
