@@ -163,9 +163,9 @@ void write_batches_svg(const Report& r, const Sink& out_) {
       for (const double figure : m.batches[b]) {
         out += "<circle cx=\"" + fixed(x(figure)) + "\" cy=\"" + fixed(line) + "\" r=\"3\"/>";
       }
-      const std::string median_x = fixed(x(m.batch_medians[b]));
-      out += "<line x1=\"" + median_x + "\" y1=\"" + fixed(y) + "\" x2=\"" + median_x + "\" y2=\"" + fixed(y + kLine) +
-             "\" stroke=\"black\" stroke-width=\"2\"/></g>\n";
+      const double median_x = x(m.batch_medians[b]);
+      out += "<line x1=\"" + fixed(median_x) + "\" y1=\"" + fixed(y) + "\" x2=\"" + fixed(median_x) + "\" y2=\"" +
+             fixed(y + kLine) + "\" stroke=\"black\" stroke-width=\"2\"/></g>\n";
       y += kLine;
     }
     y += 8;

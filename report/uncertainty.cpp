@@ -134,6 +134,7 @@ Plan plan_to_resolve(double difference, const Batches& row, const Batches& refer
   for (const Batches* side : {&row, &reference}) {
     for (const std::vector<double>& batch : *side) {
       std::vector<double> logs;
+      logs.reserve(batch.size());
       for (const double f : batch) logs.push_back(std::log(f));
       within += squares(logs);
       within_degrees += static_cast<double>(logs.size()) - 1;
