@@ -4,19 +4,33 @@
 # SHA256SUMS. Each is built from its preset with the program alone; the
 # riscv64 program is linked statically (Debian 12 has no riscv64 libraries
 # for its Depends).
+#   tools/dist.sh                 builds each program for the packages alone
+#   tools/dist.sh --from-builds   packs the programs of each preset's own build
+#                                 (the test stages'), building what is missing;
+#                                 riscv64's static program is built apart
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
+from_builds=false
+[ "${1:-}" = --from-builds ] && from_builds=true
 bash tools/deps.sh tests  # the cross compilers and the targets' libraries
 rm -rf dist
 mkdir dist
 for preset in release aarch64 armhf i686 riscv64 windows; do
-  build="build-dist/$preset"
-  options=(-DBUILD_TESTING=OFF -DPIBENCH_BENCH=OFF)
-  [ "$preset" = riscv64 ] && options+=(-DPIBENCH_STATIC=ON)
   echo "=== $preset"
-  cmake --preset "$preset" -B "$build" --no-warn-unused-cli "${options[@]}" >/dev/null
-  cmake --build "$build"
+  if $from_builds && [ "$preset" != riscv64 ]; then
+    build=build-$preset  # each preset's binaryDir
+    [ "$preset" = release ] && build=build
+    [ -f "$build/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
+    cmake --build "$build" --target pibench
+  else
+    build="build-dist/$preset"
+    options=(-DBUILD_TESTING=OFF -DPIBENCH_BENCH=OFF)
+    [ "$preset" = riscv64 ] && options+=(-DPIBENCH_STATIC=ON)
+    cmake --preset "$preset" -B "$build" --no-warn-unused-cli "${options[@]}" >/dev/null
+    cmake --build "$build"
+  fi
+  rm -rf "$build/package"
   (cd "$build" && cpack -B "$top/$build/package" >/dev/null)
   cp "$build"/package/*.deb "$build"/package/*.zip dist/ 2>/dev/null || true
 done

@@ -4,23 +4,32 @@
 # and riscv64 under qemu-user, i686 (natively or under qemu-i386, as the
 # host allows), Windows x64 under wine64, then every release artefact made
 # and tried (tools/dist.sh, tools/package-test.sh), a short run of each fuzz
-# target, and clang-format and clang-tidy. Ends with one line: how many
-# stages passed and failed.
+# target, and clang-format and clang-tidy. Ends with each stage's time and
+# one line: how many stages passed and failed.
+#   tools/test.sh [STAGE...]   only these stages (x86-64, x86-64-sanitizers,
+#                              aarch64, armhf, riscv64, i686, windows,
+#                              package, lint, fuzz); all without one
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 bash tools/deps.sh tests || { echo "stages: 0 passed, 1 failed (installing the packages)"; exit 1; }
 
+stages=(x86-64 x86-64-sanitizers aarch64 armhf riscv64 i686 windows package lint fuzz)
+wanted=("$@")
+for w in "${wanted[@]}"; do
+  [[ " ${stages[*]} " == *" $w "* ]] || { echo "tools/test.sh: no stage '$w' (${stages[*]})"; exit 2; }
+done
 passed=()
 failed=()
 stage() {
   local name=$1 start=$SECONDS
   shift
+  ((${#wanted[@]} == 0)) || [[ " ${wanted[*]} " == *" $name "* ]] || return 0
   echo "=== $name"
   if "$@"; then
     passed+=("$name $((SECONDS - start)) s")
   else
-    failed+=("$name")
+    failed+=("$name $((SECONDS - start)) s")
   fi
 }
 # preset NAME [CMAKE OPTION...]
@@ -29,23 +38,32 @@ preset() {
   cmake --preset "$1" "${@:2}" >/dev/null && cmake --build --preset "$1" && ctest --preset "$1" -j2 ${ctest_args:-}
 }
 
+# The other targets' end-to-end tests, and the packages' tries, run with
+# the x86-64 build's test binary: built here when that stage did not run.
+host_tests() {
+  [ -x build/tests/pibench_tests ] ||
+    { cmake --preset release >/dev/null && cmake --build --preset release --target pibench_tests; }
+}
+cross() { host_tests && preset "$@"; }
+
 stage x86-64 preset release
 stage x86-64-sanitizers preset asan-ubsan
-# The cross builds' end-to-end tests run with the x86-64 build's test binary.
-stage aarch64 preset aarch64
-stage armhf preset armhf
-stage riscv64 preset riscv64
+stage aarch64 cross aarch64
+stage armhf cross armhf
+stage riscv64 cross riscv64
 # PIBENCH_FORCE_EMULATOR=ON runs the i686 programs under qemu-i386 here too.
-stage i686 preset i686 -DPIBENCH_FORCE_EMULATOR="${PIBENCH_FORCE_EMULATOR:-OFF}"
+stage i686 cross i686 -DPIBENCH_FORCE_EMULATOR="${PIBENCH_FORCE_EMULATOR:-OFF}"
 # wine's server now and then drops a client that starts as another ends
 # ("wine client error:0: recvmsg: Connection reset by peer"): a Windows
 # test that fails so is tried again, up to three times.
-ctest_args="--repeat until-pass:3" stage windows preset windows
-stage package bash -c 'bash tools/dist.sh && bash tools/package-test.sh'
+ctest_args="--repeat until-pass:3" stage windows cross windows
+# The packages are made from the programs the stages above built and
+# tested (each preset's build, built here when its stage did not run).
+stage package bash -c 'bash tools/dist.sh --from-builds && bash tools/package-test.sh'
 stage lint bash tools/lint.sh
 stage fuzz bash tools/fuzz.sh 20
 
 echo "passed: ${passed[*]/%/;}"
-((${#failed[@]})) && echo "failed: ${failed[*]}"
+((${#failed[@]})) && echo "failed: ${failed[*]/%/;}"
 echo "stages: ${#passed[@]} passed, ${#failed[@]} failed"
 ((${#failed[@]} == 0))
