@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -152,6 +153,8 @@ class Run {
   // arctangents, pi, the size and the times.
   void compute_pi() {
     const Sizes& sizes = facts_.sizes;
+    // The copies' threads first: where they cannot start, no file is touched.
+    if (facts_.copies > 1) copies_.emplace(facts_.copies, sizes, out_file_, fault_);
     if (!files_) {
       test_file_.open_discarding();
       out_file_.open_discarding();
@@ -196,7 +199,7 @@ class Run {
 
   // The copies side by side; the first one's vectors stay for PI.OUT.
   void compute_copies() {
-    CopiesResult copies = run_copies(facts_.copies, facts_.sizes, out_file_, fault_);
+    CopiesResult copies = copies_->run();
     facts_.interval = copies.interval;
     facts_.before = copies.before;
     facts_.after = copies.after;
@@ -271,6 +274,7 @@ class Run {
   bool files_;
   runtime::FileUnit test_file_, out_file_;
   std::unique_ptr<Workspace> copies_work_;
+  std::optional<Copies> copies_;
 };
 
 }  // namespace

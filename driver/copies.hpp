@@ -7,9 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "driver/benchmark.hpp"
+#include "mp/common.hpp"
 #include "runtime/clock.hpp"
 #include "runtime/os.hpp"
 #include "runtime/unit.hpp"
@@ -33,7 +35,33 @@ struct CopiesResult {
 // `count` copies of timed_computation at `sizes`: the first writes its
 // blocks to `out_file`, the others nowhere. Each then has `fault` applied
 // and its digits checked. A copy's write error stops the process as a plain
-// run's does; a copy that cannot be started ends it with status 2.
-CopiesResult run_copies(int count, const Sizes& sizes, runtime::FileUnit& out_file, PiFault fault);
+// run's does.
+class Copies {
+ public:
+  // Starts every copy's thread, which sets up its vectors and waits: a
+  // copy that cannot be started ends the process with status 2 here,
+  // before the run touches any file.
+  Copies(int count, const Sizes& sizes, runtime::FileUnit& out_file, PiFault fault);
+  // Releases the copies at once and waits for the last; once.
+  CopiesResult run();
+  // Copies never released end without computing.
+  ~Copies();
+  Copies(const Copies&) = delete;
+  Copies& operator=(const Copies&) = delete;
+
+ private:
+  class StartLine;
+  void copy(std::size_t i);
+
+  const Sizes sizes_;
+  runtime::FileUnit& out_file_;
+  const PiFault fault_;
+  const std::vector<int> cpus_;
+  const mp::Common common_;  // the driver's set-up, for every copy
+  CopiesResult result_;
+  std::vector<std::unique_ptr<Workspace>> work_;
+  std::unique_ptr<StartLine> start_;
+  std::vector<std::jthread> threads_;
+};
 
 }  // namespace driver

@@ -3,7 +3,10 @@
 // program may run on.
 #include <gtest/gtest.h>
 #include <sched.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
@@ -103,6 +106,29 @@ TEST(Copies, AllIsEveryUsableProcessor) {
     EXPECT_EQ(runs[0]["copies"], c.copies) << c.prefix.size();
     EXPECT_EQ(runs[0].contains("copy_elapsed"), c.copies > 1) << c.prefix.size();
   }
+}
+
+// Copies whose threads cannot all start end the run before it touches a
+// file: run as nobody, allowed two threads at most.
+TEST(Copies, ThreadsThatCannotStartTouchNoFile) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to change user";
+  SKIP_ON_WINDOWS("no thread limit under wine");
+  SKIP_UNDER_EMULATOR("the emulator's own threads count against the limit");
+  const ScratchDir bin, dir;
+  chmod(bin.path().c_str(), 0755);
+  chmod(dir.path().c_str(), 0777);
+  const std::filesystem::path program = bin / "pibench";
+  std::filesystem::copy_file(target().program, program);
+  dir.write("PI.Tst", "kept\n");
+  RunOptions o;
+  o.program = program.string();
+  o.prefix = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "prlimit", "--nproc=2"};
+  o.arguments = {"--copies", "4", "--digits", "1000"};
+  const Outcome r = run_program(dir, "", o);
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_TRUE(r.err.starts_with("pibench: cannot start 4 copies: the system gave ")) << r.err;
+  EXPECT_EQ(dir.read("PI.Tst"), "kept\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "PI.OUT"));
 }
 
 }  // namespace
