@@ -25,12 +25,6 @@
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;  // memory and speed are the sanitizer's, not the program's
-#else
-constexpr bool kSanitized = false;
-#endif
-
 const std::string kBanner =
     " This is a computing power benchmark based on PI number calculation.\n"
     " This program updates Tarnoval.Dat file:  50 characters of a compurer\n"

@@ -59,15 +59,10 @@ inline const Target& target() {
   return t;
 }
 
-// A build with AddressSanitizer, whose programs run a few times slower.
-#if defined(__SANITIZE_ADDRESS__)
+// A build whose program and libraries run under the sanitizers (the
+// tests' own code does not), a few times slower and larger.
+#ifdef PIBENCH_SANITIZED
 constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
 #else
 constexpr bool kSanitized = false;
 #endif

@@ -77,7 +77,7 @@ TEST_F(ArctgTest, MatchesTheClosedFormForLongVectors) {
 // Once, in the optimised build: the sanitizers' build runs the program at
 // this length in its end-to-end tests.
 TEST_F(ArctgTest, MatchesTheClosedFormAtTheLargestLength) {
-#if defined(__SANITIZE_ADDRESS__)
+#ifdef PIBENCH_SANITIZED
   GTEST_SKIP() << "the largest length runs in the optimised build";
 #endif
   for (std::int32_t x : {5, 239}) expect_closed_form(16001, x);
