@@ -19,7 +19,8 @@ constexpr const char* kStyle =
     "tr.reference{background:#eef3fa}"
     "td.faster{color:#1a7f37}td.slower{color:#b42318}"
     "dl{display:grid;grid-template-columns:max-content auto;gap:.2em 1em}dt{font-weight:bold}"
-    "p.note{color:#555;font-size:.9em}";
+    "p.note{color:#555;font-size:.9em}"
+    "figure{margin:1em 0}svg{max-width:100%;height:auto}";  // the charts scale down on a narrow screen
 
 std::string cell(const std::string& text, const char* tag = "td", const std::string& css_class = "") {
   return std::string("<") + tag + (css_class.empty() ? "" : " class=\"" + css_class + "\"") + ">" + xml_text(text) +
