@@ -11,6 +11,7 @@ if [ "$mode" = tests ]; then
              util-linux procps chromium libclang-rt-14-dev valgrind time dpkg-dev file man-db lintian clang-tidy clang-format
              g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-i686-linux-gnu g++-riscv64-linux-gnu
              g++-mingw-w64-x86-64-posix qemu-user wine64 xz-utils
+             ansible-core ansible-lint openssh-server python3-apt
              libf2c2-dev:arm64 libfaketime:arm64 libstdc++6:arm64
              libf2c2-dev:armhf libfaketime:armhf libstdc++6:armhf
              libf2c2-dev:i386 libfaketime:i386 libstdc++6:i386 libc6-dbg:i386)

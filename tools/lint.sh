@@ -2,7 +2,7 @@
 # The code as .clang-format lays it out, and clang-tidy clean with the
 # project's .clang-tidy on mp/, runtime/, driver/ and report/: the POSIX sources
 # with the x86-64 build's commands, the Windows layer with the Windows
-# build's (as MinGW-w64 sees its headers).
+# build's (as MinGW-w64 sees its headers); ansible-lint on the fleet playbook.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -30,5 +30,6 @@ status=0
 # shellcheck disable=SC2086
 printf '%s\0' $sources | xargs -0 -P "$(nproc)" -I{} bash -c 'tidy -p build "$1"' tidy {} || status=1
 wait "$windows" || status=1
+ansible-lint --offline --nocolor -q deploy/ansible || status=1
 ((status == 0)) || exit 1
-echo "clang-format and clang-tidy: clean"
+echo "clang-format, clang-tidy and ansible-lint: clean"

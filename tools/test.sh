@@ -3,18 +3,19 @@
 # they are missing: x86-64 in release and sanitizer builds, aarch64, armhf
 # and riscv64 under qemu-user, i686 (natively or under qemu-i386, as the
 # host allows), Windows x64 under wine64, then every release artefact made
-# and tried (tools/dist.sh, tools/package-test.sh), a short run of each fuzz
-# target, and clang-format and clang-tidy. Ends with each stage's time and
+# and tried (tools/dist.sh, tools/package-test.sh), the fleet playbook
+# against real Ansible, a short run of each fuzz target, and clang-format,
+# clang-tidy and ansible-lint. Ends with each stage's time and
 # one line: how many stages passed and failed.
 #   tools/test.sh [STAGE...]   only these stages (x86-64, x86-64-sanitizers,
 #                              aarch64, armhf, riscv64, i686, windows,
-#                              package, lint, fuzz); all without one
+#                              package, ansible, lint, fuzz); all without one
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 bash tools/deps.sh tests || { echo "stages: 0 passed, 1 failed (installing the packages)"; exit 1; }
 
-stages=(x86-64 x86-64-sanitizers aarch64 armhf riscv64 i686 windows package lint fuzz)
+stages=(x86-64 x86-64-sanitizers aarch64 armhf riscv64 i686 windows package ansible lint fuzz)
 wanted=("$@")
 for w in "${wanted[@]}"; do
   [[ " ${stages[*]} " == *" $w "* ]] || { echo "tools/test.sh: no stage '$w' (${stages[*]})"; exit 2; }
@@ -60,6 +61,8 @@ ctest_args="--repeat until-pass:3" stage windows cross windows
 # The packages are made from the programs the stages above built and
 # tested (each preset's build, built here when its stage did not run).
 stage package bash -c 'bash tools/dist.sh --from-builds && bash tools/package-test.sh'
+stage ansible bash -c '{ [ -f build/CMakeCache.txt ] || cmake --preset release >/dev/null; } &&
+  bash tests/deploy/measure_test.sh build'
 stage lint bash tools/lint.sh
 stage fuzz bash tools/fuzz.sh 20
 

@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# The fleet playbook against real Ansible: three hosts on this machine, one
+# over the local connection and two over SSH on the loopback (an sshd of
+# the test's own on a free port), each in a directory of its own; one of
+# them cannot make its work directory. Then a second run, all at once,
+# where that host's architecture has no package; then remove.yml.
+#   tests/deploy/measure_test.sh BUILD   (BUILD: the x86-64 build)
+set -euo pipefail
+# It installs a package and starts an sshd of its own.
+[ "$(id -u)" -eq 0 ] || { echo "FAILED: the fleet test runs as root"; exit 1; }
+top=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "${1:-$top/build}" && pwd)
+tmp=$(mktemp -d)
+installed_here=false
+cleanup() {
+  [ -f "$tmp/sshd.pid" ] && kill "$(cat "$tmp/sshd.pid")" 2>/dev/null
+  $installed_here && dpkg-query -W pibench >/dev/null 2>&1 && dpkg -r pibench >/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() { echo "FAILED: $*"; exit 1; }
+
+# The amd64 package of the x86-64 build, as tools/dist.sh makes it.
+cmake --build "$build" --target pibench >/dev/null
+(cd "$build" && cpack -G DEB -B "$tmp/package" >/dev/null)
+mkdir "$tmp/dist" "$tmp/empty"
+cp "$tmp"/package/*.deb "$tmp/dist/"
+# A pibench this machine already has stays as it is: then nothing is installed.
+install=true
+if dpkg-query -W -f='${Status}' pibench 2>/dev/null | grep -q 'install ok installed'; then
+  install=false
+else
+  installed_here=true
+fi
+
+ssh-keygen -q -t ed25519 -N '' -f "$tmp/key"
+ssh-keygen -q -t ed25519 -N '' -f "$tmp/host_key"
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+cat >"$tmp/sshd_config" <<CONFIG
+Port $port
+ListenAddress 127.0.0.1
+HostKey $tmp/host_key
+PidFile $tmp/sshd.pid
+AuthorizedKeysFile $tmp/key.pub
+PasswordAuthentication no
+PermitRootLogin prohibit-password
+StrictModes no
+UsePAM no
+CONFIG
+mkdir -p /run/sshd
+/usr/sbin/sshd -f "$tmp/sshd_config" -E "$tmp/sshd.log"
+
+cat >"$tmp/ansible.cfg" <<CONFIG
+[defaults]
+interpreter_python = /usr/bin/python3
+host_key_checking = False
+[ssh_connection]
+pipelining = True
+ssh_args = -o ControlMaster=auto -o ControlPersist=60s -o UserKnownHostsFile=/dev/null
+CONFIG
+export ANSIBLE_CONFIG="$tmp/ansible.cfg" ANSIBLE_NOCOLOR=1
+inventory() {  # inventory GAMMA_VARS [HOST...]
+  cat <<INVENTORY
+[fleet]
+alpha ansible_connection=local pibench_copies=true
+beta ansible_host=127.0.0.1
+gamma ansible_host=127.0.0.1 $1
+${*:2}
+[fleet:vars]
+ansible_port=$port
+ansible_user=$(id -un)
+ansible_ssh_private_key_file=$tmp/key
+pibench_dir=$tmp/hosts/{{ inventory_hostname }}
+pibench_install=$install
+pibench_command=$build/pibench
+pibench_dist=$tmp/dist
+pibench_digits=2000
+pibench_runs=3
+pibench_warmup=0
+pibench_copies=false
+pibench_results=$tmp/results
+pibench_report_command=$build/pibench
+INVENTORY
+}
+play() {  # play INVENTORY PLAYBOOK [OPTION...]: its exit status
+  local status=0
+  ansible-playbook -i "$1" "$top/deploy/ansible/$2" "${@:3}" >"$tmp/play.out" 2>&1 || status=$?
+  echo "$status"
+}
+lines() { [ -f "$1" ] && wc -l <"$1" || echo 0; }
+expect_lines() {  # expect_lines HOST COUNT
+  local n
+  n=$(lines "$tmp/results/$1.jsonl")
+  [ "$n" -eq "$2" ] || { cat "$tmp/play.out"; fail "results/$1.jsonl has $n lines, not $2"; }
+}
+
+echo "first run: one host at a time, gamma cannot make its work directory, delta cannot be reached"
+closed=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+inventory "pibench_dir=/dev/null/pibench" "delta ansible_host=127.0.0.1 ansible_port=$closed" >"$tmp/hosts1"
+status=$(play "$tmp/hosts1" measure.yml)
+[ "$status" -ne 0 ] || { cat "$tmp/play.out"; fail "the play ended 0 with a host failed"; }
+expect_lines alpha 6  # a batch of one copy, and a batch of copies
+expect_lines beta 3
+[ ! -e "$tmp/results/gamma.jsonl" ] || fail "gamma, which failed before measuring, has a log"
+[ "$(wc -l <"$tmp/results/failed.txt")" -eq 2 ] || fail "failed.txt: $(cat "$tmp/results/failed.txt")"
+grep -q '^gamma: Make the work directory: .*/dev/null/pibench' "$tmp/results/failed.txt" &&
+  grep -q "^delta: unreachable: .*port $closed: Connection refused" "$tmp/results/failed.txt" ||
+  fail "failed.txt: $(cat "$tmp/results/failed.txt")"
+# Each log line names its host as the record file does.
+for host in alpha beta; do
+  grep -vq "\"identifier\":\"$host\"" "$tmp/results/$host.jsonl" && fail "$host.jsonl: a line names another host"
+  grep -q "^$host " "$tmp/results/report.txt" || { cat "$tmp/results/report.txt"; fail "report.txt has no row for $host"; }
+done
+python3 -c 'import json, sys; r = json.load(open(sys.argv[1])); assert {m["machine"] for m in r["machines"]} >= {"alpha", "beta"}, r' \
+  "$tmp/results/report.json" || fail "report.json"
+grep -q '>beta<' "$tmp/results/report.html" || fail "report.html has no row for beta"
+
+echo "second run: all at once, gamma's architecture has no package"
+inventory "pibench_dist=$tmp/empty pibench_install=true" >"$tmp/hosts2"
+status=$(play "$tmp/hosts2" measure.yml -e pibench_parallel=true)
+[ "$status" -ne 0 ] || { cat "$tmp/play.out"; fail "the play ended 0 with a host failed"; }
+expect_lines alpha 12
+expect_lines beta 6
+grep -qx "gamma: Stop where there is none: no pibench package for x86_64 in $tmp/empty" "$tmp/results/failed.txt" ||
+  fail "failed.txt: $(cat "$tmp/results/failed.txt")"
+[ "$(wc -l <"$tmp/results/failed.txt")" -eq 1 ] || fail "failed.txt: $(cat "$tmp/results/failed.txt")"
+python3 -c 'import json, sys; r = json.load(open(sys.argv[1])); assert all(m["batches"] == 2 for m in r["machines"] if m["machine"] == "beta"), r' \
+  "$tmp/results/report.json" || fail "report.json does not hold both of beta's batches"
+
+echo "removal"
+# One at a time: these hosts share one dpkg.
+status=$(play "$tmp/hosts2" remove.yml --limit alpha,beta --forks 1)
+[ "$status" -eq 0 ] || { cat "$tmp/play.out"; fail "remove.yml ended $status"; }
+[ ! -e "$tmp/hosts/alpha" ] && [ ! -e "$tmp/hosts/beta" ] || fail "a work directory is left"
+if $install; then
+  dpkg-query -W -f='${Status}' pibench 2>/dev/null | grep -q 'install ok installed' && fail "pibench is still installed"
+fi
+echo "the fleet playbook: as expected"
