@@ -68,14 +68,6 @@ Sizes hold_dialogue(std::int32_t digits_per_element, runtime::ByteSource& answer
 
 std::string text_record(std::string_view text) { return std::string(ListRecord().text(text).str()); }
 
-// Records to a result file; stop 903 when the write fails.
-void to_file(std::string_view records, runtime::FileUnit& file, RunConsole& console) {
-  if (!file.write(records)) {
-    console.message(ListRecord().text("Write error.").str());
-    runtime::stop(903);
-  }
-}
-
 std::string time_record(std::string_view label, const char (&time_text)[8]) {
   std::string record(" ");
   record.append(label).append(" ").append(time_text, 8).append("\n");
@@ -102,8 +94,8 @@ std::span<const std::int32_t> groups_of(const mp::DigitStorage& v, const Sizes& 
 enum class AtNormalEnd { kStop, kReturn };
 
 // One run from the accepted answer on: the result files, the timed
-// computation, the check of the result and the record file. Every run that
-// reached the end of the timed computation tells at_end how it ended.
+// computation, the check of the result and the record file. Every run tells
+// at_end how it ended, whatever stop ends it.
 class Run {
  public:
   Run(const Sizes& sizes, RunEnd* at_end, PiFault fault, RunConsole& console, AtNormalEnd normal_end, bool files,
@@ -130,6 +122,24 @@ class Run {
     runtime::stop(code);
   }
 
+  // A stop before the timed interval: the run is told as one that began
+  // and ended then.
+  [[noreturn]] void end_run_before_timing(int code) {
+    if (at_end_ != nullptr) {
+      facts_.interval.start = facts_.interval.end = runtime::read_clocks();
+      measured_ = measure(facts_);
+    }
+    end_run(code);
+  }
+
+  void to_console_and_file(std::string_view record, runtime::FileUnit& file) {
+    console_.progress(record);
+    if (!file.write(record)) {
+      console_.message(text_record("Write error."));
+      end_run_before_timing(903);
+    }
+  }
+
   // After the timed interval a write error ends the run as a run that
   // reached its end.
   void to_file_after(std::string_view records, runtime::FileUnit& file) {
@@ -137,11 +147,6 @@ class Run {
       console_.message(text_record("Write error."));
       end_run(903);
     }
-  }
-
-  void to_console_and_file(std::string_view record, runtime::FileUnit& file) {
-    console_.progress(record);
-    to_file(record, file, console_);
   }
 
   void to_console_and_file_after(std::string_view record, runtime::FileUnit& file) {
@@ -161,11 +166,11 @@ class Run {
     }
     if (files_ && !test_file_.open("PI.Tst")) {
       console_.message(text_record("Error opening Pi.Tst"));
-      runtime::stop(1000);
+      end_run_before_timing(1000);
     }
     if (files_ && !out_file_.open("PI.OUT")) {
       console_.message(text_record("Error opening Pi.Out"));
-      runtime::stop(1001);
+      end_run_before_timing(1001);
     }
     char start_text[8];
     char end_text[8];
@@ -186,8 +191,13 @@ class Run {
     } else {
       compute_copies();
     }
+    facts_.checked = !facts_.interval.cut_short;
     facts_.duration = runtime::whole_seconds(facts_.interval.start, facts_.interval.end);
     measured_ = measure(facts_);
+    if (facts_.interval.cut_short) {
+      console_.message(text_record("Write error."));
+      end_run(903);
+    }
 
     runtime::time_of_day_text(end_text, 8);
     to_console_and_file_after(time_record("End time  ", end_text), test_file_);
@@ -214,6 +224,7 @@ class Run {
         facts_.wrong_from = copy.wrong_from;
       }
     }
+    facts_.interval.cut_short = copies.copies.front().interval.cut_short;
     copies_work_ = std::move(copies.first);
   }
 
@@ -322,13 +333,19 @@ TimedInterval timed_computation(Workspace& work, const Sizes& sizes, runtime::Fi
   interval.start = runtime::read_clocks();  // the timed interval begins
   console.passed_mark(0);
   mp::arctg(arctan5, scratch1, scratch2, n, 5, console);
+  // A write that fails ends the computation there, cut short.
+  const auto cut_short = [&] {
+    interval.end = runtime::read_clocks();
+    interval.cut_short = true;
+    return interval;
+  };
   runtime::group_records(block, " ArcTangent( 1 / 5 ) = 0.", 26, groups_of(arctan5, sizes));
-  to_file(block, out_file, console);
+  if (!out_file.write(block)) return cut_short();
   console.progress(ListRecord().text("Calculating arctg(1/239).").str());
   console.passed_mark(0);
   mp::arctg(arctan239, scratch1, scratch2, n, 239, console);
   runtime::group_records(block, " ArcTangent( 1/239 ) = 0.", 26, groups_of(arctan239, sizes));
-  to_file(block, out_file, console);
+  if (!out_file.write(block)) return cut_short();
   console.progress(ListRecord().text("Calculating arctg(1/5)*4.").str());
   mp::vec_mul_small(arctan5, n, 4);
   console.progress(ListRecord().text("Calculating arctg(1/5)*4-arctg(1/239).").str());

@@ -29,9 +29,11 @@ struct Sizes {
 // The sizes of a run of `digit_count` digits (4..64000), raised to whole elements.
 Sizes sizes_of(std::int32_t digit_count, std::int32_t digits_per_element);
 
-// The clock readings at the start and the end of the timed interval.
+// The clock readings at the start and the end of the timed interval. A
+// computation cut short by a failed write of PI.OUT ends its interval there.
 struct TimedInterval {
   runtime::ClockReading start{}, end{};
+  bool cut_short = false;
 };
 
 // The monotonic clock read as each series starts and passes its marks.
@@ -67,14 +69,17 @@ struct Workspace {
   std::string block;
 };
 
-// What a run that reached the end of its timed computation did.
+// What a run did, as far as it went.
 struct RunFacts {
   Sizes sizes{};
   TimedInterval interval;
-  float duration = 0;           // whole seconds, as PI.Tst shows it
-  std::int32_t wrong_from = 0;  // the first wrong decimal; 0 for a correct result
-  std::string identifier;       // as recorded, blank-padded to 50; empty when nothing was
-  float figure = 0;             // as recorded; 0 when nothing was
+  float duration = 0;  // whole seconds, as PI.Tst shows it
+  // The timed computation ran to its end and its result was checked:
+  // wrong_from is the first wrong decimal, 0 for a correct result.
+  bool checked = false;
+  std::int32_t wrong_from = 0;
+  std::string identifier;  // as recorded, blank-padded to 50; empty when nothing was
+  float figure = 0;        // as recorded; 0 when nothing was
   // The machine just before and just after the timed interval, and the
   // series' marks within it.
   runtime::os::MachineState before, after;
@@ -95,7 +100,7 @@ struct RunFacts {
 struct Measurement;
 struct MeasuredRun;
 
-// Told as such a run ends, before its stop: with code 0 for the normal
+// Told as a run ends, before its stop: with code 0 for the normal
 // end, or the stop code. The run log is one.
 class RunEnd {
  public:

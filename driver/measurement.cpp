@@ -18,7 +18,7 @@ Measurement measure(const RunFacts& facts) {
   for (const double seconds : facts.copy_elapsed) m.copy_elapsed.push_back(micro(seconds));
   const double digits = facts.sizes.accepted_digits;
   const auto per_second = [&](double seconds) -> std::optional<double> {
-    if (!(seconds > 0)) return std::nullopt;
+    if (!(seconds > 0) || facts.interval.cut_short) return std::nullopt;
     return 0.0006 * digits * digits / seconds;
   };
   m.precise_figure = per_second(m.copy_elapsed.empty() ? m.elapsed : m.copy_elapsed.front());

@@ -16,7 +16,7 @@ struct Measurement {
   // interval, and its throughput, that of all its copies over the interval
   // from their release to the end of the last: the precise figure times
   // the copies when they all took equally long. nullopt for an interval
-  // that is not positive.
+  // that is not positive or was cut short.
   std::optional<double> precise_figure, throughput;
   RunHealth health;
   // The figure a batch and the report count: the throughput, which is the

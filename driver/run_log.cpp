@@ -99,9 +99,11 @@ std::string log_line(const RunFacts& facts, const Measurement& measured, int sto
       {key::kThroughput, or_null(measured.throughput)},
   };
   if (facts.copies > 1) line[key::kCopyElapsed] = measured.copy_elapsed;
-  line[key::kResult] = facts.wrong_from == 0 ? key::kCorrect : key::kWrong;
-  line[key::kWrongFrom] = facts.wrong_from == 0 ? Json(nullptr) : Json(facts.wrong_from);
-  if (facts.copies > 1) line[key::kWrongCopy] = facts.wrong_copy == 0 ? Json(nullptr) : Json(facts.wrong_copy);
+  // A run stopped before its result was checked has none.
+  const bool wrong = facts.checked && facts.wrong_from != 0;
+  line[key::kResult] = !facts.checked ? Json(nullptr) : Json(wrong ? key::kWrong : key::kCorrect);
+  line[key::kWrongFrom] = wrong ? Json(facts.wrong_from) : Json(nullptr);
+  if (facts.copies > 1) line[key::kWrongCopy] = wrong ? Json(facts.wrong_copy) : Json(nullptr);
   line[key::kStop] = stop_code == 0 ? Json(nullptr) : Json(stop_code);
   line[key::kCpuSeconds] = or_null(micro(health.cpu_seconds));
   line[key::kFrequencyMhz] = {{key::kAtStart, or_null(health.frequency_start)},

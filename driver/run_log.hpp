@@ -15,8 +15,7 @@ class RunLog final : public RunEnd {
   // any of them).
   explicit RunLog(const char* name);
 
-  // The line of a run that reached the end of its timed computation,
-  // appended whole or not at all, without reading the log; a failure is
+  // The line of a run, whatever stop ended it, appended whole or not at all, without reading the log; a failure is
   // said on standard error and makes the exit status 1 where the run would
   // have ended with 0.
   void run_ended(const RunFacts& facts, const Measurement& measured, int code) override;

@@ -44,8 +44,7 @@ TEST(LogAndReport, OneFileOneRole) {
   EXPECT_TRUE(null.out.ends_with(" Duration is  2. sec\n " + std::string(50, ' ') + "  300.\n")) << null.out;
 }
 
-// Every run that reached the end of its timed computation is logged, a
-// write error after it (903) included; a log line is appended without
+// A write error after the timed interval (903) is logged; a log line is appended without
 // reading the log, after a line end where the log's last line has none.
 TEST(LogAndReport, AStopAfterTheTimedIntervalIsLogged) {
   NEEDS_FAKE_CLOCK();

@@ -519,7 +519,9 @@ TEST(Pibench, TwoRunsAddTwoLinesWithTheSameIdentifier) {
   EXPECT_EQ(dir.read("Tarnoval.Dat"), "MYBOX\n" + added_line("MYBOX") + added_line("MYBOX"));
 }
 
-// Files that cannot be opened, written or extended.
+// Files that cannot be opened, written or extended. Whatever stop ends a
+// run, it leaves one log line; a result only where the timed computation
+// ran to its end.
 TEST(Pibench, FileFaultsStopWithTheirCodes) {
   struct Case {
     std::string what;
@@ -527,22 +529,41 @@ TEST(Pibench, FileFaultsStopWithTheirCodes) {
     long size_limit;
     std::string last_line, stop;
     bool before_the_clock = false;  // the stop comes before a duration matters
+    bool timed_to_the_end = false;
+    std::vector<std::string> arguments = {};
   };
+  const auto nothing = [](const ScratchDir&) {};
   const Case cases[] = {
       {"PI.Tst a directory", [](const ScratchDir& d) { std::filesystem::create_directory(d / "PI.Tst"); }, -1,
        " Error opening Pi.Tst\n", "1000", true},
       {"PI.OUT a directory", [](const ScratchDir& d) { std::filesystem::create_directory(d / "PI.OUT"); }, -1,
        " Error opening Pi.Out\n", "1001", true},
-      {"PI.OUT past the file-size limit", [](const ScratchDir&) {}, 1000, " Write error.\n", "903"},
+      {"PI.OUT past the file-size limit", nothing, 1000, " Write error.\n", "903"},
+      {"PI.OUT full in the second series",
+       nothing,
+       12800,
+       " Write error.\n",
+       "903",
+       false,
+       false,
+       {"--digits", "8000"}},
+      {"PI.OUT full in the first copy's second series",
+       nothing,
+       12800,
+       " Write error.\n",
+       "903",
+       false,
+       false,
+       {"--digits", "8000", "--copies", "2"}},
       {"Tarnoval.Dat a directory",
        [](const ScratchDir& d) {
          std::filesystem::remove(d / "Tarnoval.Dat");
          std::filesystem::create_directory(d / "Tarnoval.Dat");
        },
-       -1, " Error opening Tarnoval.Dat\n", "1002"},
+       -1, " Error opening Tarnoval.Dat\n", "1002", false, true},
       {"Tarnoval.Dat past the file-size limit",
        [](const ScratchDir& d) { d.write("Tarnoval.Dat", std::string(5000, '#') + "\nMYBOX\n"); }, 5020,
-       " Error reading/writing benchmark file.\n", "912"},
+       " Error reading/writing benchmark file.\n", "912", false, true},
   };
   for (const Case& c : cases) {
     if (target().windows && !c.before_the_clock) {
@@ -556,6 +577,10 @@ TEST(Pibench, FileFaultsStopWithTheirCodes) {
         std::filesystem::is_regular_file(dir / "Tarnoval.Dat") ? dir.read("Tarnoval.Dat") : "";
     RunOptions options = clock_from("2026-12-08 12:00:00");
     options.file_size_limit = c.size_limit;
+    // A limit below a log line's length leaves no room for the log.
+    const bool logged = c.size_limit < 0 || c.size_limit > 4000;
+    options.arguments = c.arguments;
+    if (logged) options.arguments.insert(options.arguments.end(), {"--log", "runs.jsonl"});
     const Outcome r = run_program(dir, "1000\n", options);
     ASSERT_GE(r.out.size(), c.last_line.size()) << c.what;
     EXPECT_EQ(r.out.substr(r.out.size() - c.last_line.size()), c.last_line) << c.what;
@@ -564,6 +589,13 @@ TEST(Pibench, FileFaultsStopWithTheirCodes) {
     if (!record_before.empty()) {
       EXPECT_EQ(dir.read("Tarnoval.Dat"), record_before) << c.what;
     }
+    if (!logged) continue;
+    const std::vector<nlohmann::json> runs = log_lines(dir.read("runs.jsonl"));
+    ASSERT_EQ(runs.size(), 1u) << c.what;
+    EXPECT_EQ(runs[0]["stop"], std::stoi(c.stop)) << c.what;
+    EXPECT_EQ(runs[0]["result"], c.timed_to_the_end ? nlohmann::json("correct") : nlohmann::json()) << c.what;
+    EXPECT_EQ(runs[0]["precise_figure"].is_null(), !c.timed_to_the_end) << c.what;
+    EXPECT_TRUE(runs[0]["figure"].is_null()) << c.what;
   }
 }
 
