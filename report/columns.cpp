@@ -29,8 +29,12 @@ Json ratio_json(const std::optional<double>& ratio) { return ratio ? rounded(*ra
 
 std::string median_ci_text(const MachineSummary& m) {
   if (m.median_ci) return figure_text(m.median_ci->low) + "-" + figure_text(m.median_ci->high);
-  return "needs 6 runs";
+  return m.runs > 0 ? "needs 6 runs" : "";
 }
+
+// A row's figure, or nothing for a row without runs.
+std::string figure_cell(const MachineSummary& m, double figure) { return m.runs > 0 ? figure_text(figure) : ""; }
+Json figure_json(const MachineSummary& m, double figure) { return m.runs > 0 ? Json(figure) : Json(nullptr); }
 
 std::string relative_ci_text(const MachineSummary& m) {
   if (!m.ratio) return m.verdict == Verdict::kOneBatch ? "needs 2+2 batches" : "";
@@ -61,23 +65,25 @@ std::string basis_text(const MachineSummary& m) {
 constexpr Column kColumns[] = {
     {"digits", "digits", 8, digits_text, digits_text, digits_json},
     {"runs", "runs ", 9,
-     [](const MachineSummary& m) { return std::to_string(m.runs) + (m.runs < kFewRuns ? "*" : " "); },
+     [](const MachineSummary& m) { return std::to_string(m.runs) + (m.runs > 0 && m.runs < kFewRuns ? "*" : " "); },
      [](const MachineSummary& m) { return std::to_string(m.runs); },
      [](const MachineSummary& m) { return Json(m.runs); }},
     {"batches", "batches", 9, [](const MachineSummary& m) { return std::to_string(m.batches.size()); },
      [](const MachineSummary& m) { return std::to_string(m.batches.size()); },
      [](const MachineSummary& m) { return Json(m.batches.size()); }},
-    {"median", "median", 12, [](const MachineSummary& m) { return figure_text(m.median); },
-     [](const MachineSummary& m) { return figure_text(m.median); },
-     [](const MachineSummary& m) { return Json(m.median); }},
-    {"best", "best", 13, [](const MachineSummary& m) { return figure_text(m.best); },
-     [](const MachineSummary& m) { return figure_text(m.best); }, [](const MachineSummary& m) { return Json(m.best); }},
-    {"worst", "worst", 13, [](const MachineSummary& m) { return figure_text(m.worst); },
-     [](const MachineSummary& m) { return figure_text(m.worst); },
-     [](const MachineSummary& m) { return Json(m.worst); }},
-    {"spread", "spread", 8, [](const MachineSummary& m) { return short_fixed(m.spread * 100, 1, "%"); },
-     [](const MachineSummary& m) { return short_fixed(m.spread, 4); },
-     [](const MachineSummary& m) { return rounded(m.spread); }},
+    {"median", "median", 12, [](const MachineSummary& m) { return figure_cell(m, m.median); },
+     [](const MachineSummary& m) { return figure_cell(m, m.median); },
+     [](const MachineSummary& m) { return figure_json(m, m.median); }},
+    {"best", "best", 13, [](const MachineSummary& m) { return figure_cell(m, m.best); },
+     [](const MachineSummary& m) { return figure_cell(m, m.best); },
+     [](const MachineSummary& m) { return figure_json(m, m.best); }},
+    {"worst", "worst", 13, [](const MachineSummary& m) { return figure_cell(m, m.worst); },
+     [](const MachineSummary& m) { return figure_cell(m, m.worst); },
+     [](const MachineSummary& m) { return figure_json(m, m.worst); }},
+    {"spread", "spread", 8,
+     [](const MachineSummary& m) { return m.runs > 0 ? short_fixed(m.spread * 100, 1, "%") : ""; },
+     [](const MachineSummary& m) { return m.runs > 0 ? short_fixed(m.spread, 4) : ""; },
+     [](const MachineSummary& m) { return m.runs > 0 ? rounded(m.spread) : Json(nullptr); }},
     {"relative", "relative", 10, [](const MachineSummary& m) { return ratio_text(m.relative, 3); },
      [](const MachineSummary& m) { return ratio_text(m.relative, 4); },
      [](const MachineSummary& m) { return ratio_json(m.relative); }},
@@ -116,6 +122,9 @@ constexpr Column kColumns[] = {
     {"scaling", "scaling", 9, [](const MachineSummary& m) { return ratio_text(m.scaling, 2); },
      [](const MachineSummary& m) { return ratio_text(m.scaling, 4); },
      [](const MachineSummary& m) { return ratio_json(m.scaling); }},
+    // Last, so that the columns before keep their places.
+    {"left_out", nullptr, 0, nullptr, [](const MachineSummary& m) { return std::to_string(m.left_out); },
+     [](const MachineSummary& m) { return Json(m.left_out); }},
 };
 
 }  // namespace

@@ -33,6 +33,14 @@ std::string batches_text() {
          "another machine: spread the batches in time (--pause) or over the day.\n";
 }
 
+std::string left_out_text(const Report& r) {
+  if (r.left_out_runs == 0) return "";
+  std::string why;
+  for (const auto& [kind, count] : r.left_out) why += (why.empty() ? "" : ", ") + kind + " " + std::to_string(count);
+  return std::to_string(r.left_out_runs) + (r.left_out_runs == 1 ? " disturbed run" : " disturbed runs") +
+         " left out of the figures (" + why + "); --all-runs keeps them.\n";
+}
+
 std::string render(const Report& report, Format format) {
   std::string all;
   write_report(report, format, [&](std::string_view piece) { all += piece; });

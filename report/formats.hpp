@@ -37,6 +37,10 @@ std::string copies_text();
 // How the intervals and verdicts are made, as the text and the page say it.
 std::string batches_text();
 
+// How many disturbed runs were left out of the figures and why, as the
+// text, Markdown and the page say it; empty when none was.
+std::string left_out_text(const Report& report);
+
 // "N other lines skipped", as the text says it.
 std::string skipped_text(std::int64_t lines);
 

@@ -46,8 +46,10 @@ std::string facts_of(const MachineSummary& m) {
 void write_html(const Report& r, const Sink& out) {
   out(std::string("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n") +
       "<title>pibench: machines compared</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n" +
-      "<h1>pibench: machines compared</h1>\n<p>Higher is faster. The reference is <b>" + xml_text(r.reference) +
-      "</b>.</p>\n<table id=\"machines\">\n<thead><tr><th>machine</th>");
+      "<h1>pibench: machines compared</h1>\n<p>" +
+      (r.reference.empty() ? std::string("No machine has a run left to compare.")
+                           : "Higher is faster. The reference is <b>" + xml_text(r.reference) + "</b>.") +
+      "</p>\n<table id=\"machines\">\n<thead><tr><th>machine</th>");
   std::string header;
   for (const Column& c : columns()) {
     if (c.text != nullptr) header += cell(c.title, "th");
@@ -63,7 +65,11 @@ void write_html(const Report& r, const Sink& out) {
     }
     out(row + "</tr>\n");
   }
-  out("</tbody>\n</table>\n<figure id=\"chart\">\n");
+  out("</tbody>\n</table>\n");
+  if (const std::string left_out = left_out_text(r); !left_out.empty()) {
+    out("<p class=\"left-out\">" + xml_text(left_out) + "</p>\n");
+  }
+  out("<figure id=\"chart\">\n");
   // The chart is the SVG format's, without its XML declaration.
   bool declaration = true;
   write_svg(r, [&](std::string_view piece) {

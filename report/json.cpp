@@ -1,4 +1,5 @@
-// JSON: {"reference", "skipped_lines", "machines": [...]}, numbers as numbers.
+// JSON: {"reference", "skipped_lines", "left_out", "machines": [...]}, numbers
+// as numbers.
 #include "report/columns.hpp"
 #include "report/formats.hpp"
 
@@ -15,8 +16,11 @@ std::string dumped(const Json& value, int indent) {
 }  // namespace
 
 void write_json(const Report& r, const Sink& out) {
-  out("{\n  \"reference\": " + dumped(Json(r.reference), -1) +
-      ",\n  \"skipped_lines\": " + std::to_string(r.skipped_lines) + ",\n  \"machines\": [");
+  Json by_reason = Json::object();
+  for (const auto& [kind, count] : r.left_out) by_reason[kind] = count;
+  out("{\n  \"reference\": " + (r.reference.empty() ? std::string("null") : dumped(Json(r.reference), -1)) +
+      ",\n  \"skipped_lines\": " + std::to_string(r.skipped_lines) + ",\n  \"left_out\": " +
+      dumped(Json{{"disturbed", r.left_out_runs}, {"by_reason", by_reason}}, -1) + ",\n  \"machines\": [");
   bool first = true;
   for (const MachineSummary& m : r.machines) {
     // Laid out as nlohmann's dump(2) lays out an object, a member a line.

@@ -38,6 +38,7 @@ void write_markdown(const Report& r, const Sink& out) {
     }
     out(row + "\n");
   }
+  if (const std::string left_out = left_out_text(r); !left_out.empty()) out("\n" + markdown_cell(left_out, "*|_"));
 }
 
 }  // namespace report

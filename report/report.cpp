@@ -102,16 +102,25 @@ void run_report(const std::vector<std::string>& arguments) {
   const Arguments a = parse(arguments);
   Runs runs = read_all(a.files, a.all_runs);
   if (a.reference) {
+    // Only a machine with figures left can be the reference.
     const std::string wanted = runtime::displayable(*a.reference);
-    const bool found = std::any_of(runs.rows().begin(), runs.rows().end(),
-                                   [&](const auto& row) { return row.first.machine == wanted; });
-    if (!found) {
+    const auto has_figures = [](const auto& row) { return !row.second.batches.empty(); };
+    const auto named = [&](const auto& row) { return row.first.machine == wanted; };
+    if (std::none_of(runs.rows().begin(), runs.rows().end(),
+                     [&](const auto& row) { return named(row) && has_figures(row); })) {
+      if (std::any_of(runs.rows().begin(), runs.rows().end(), named)) {
+        usage_error("'" + wanted + "' cannot be the reference: every run of it was disturbed (--all-runs keeps them)");
+      }
       std::set<std::string> names;
-      for (const auto& [key, figures] : runs.rows()) names.insert(key.machine);
+      for (const auto& row : runs.rows()) {
+        if (has_figures(row)) names.insert(row.first.machine);
+      }
       std::string list;
       for (const std::string& name : names) list += (list.empty() ? "'" : ", '") + name + "'";
+      const char* none = runs.rows().empty() ? ": the files hold no runs"
+                                             : ": every run in the files was disturbed (--all-runs keeps them)";
       usage_error("no machine named '" + wanted + "'" +
-                  (list.empty() ? std::string(": the files hold no runs") : "; the machines are " + list));
+                  (list.empty() ? std::string(none) : "; the machines are " + list));
     }
   }
   const std::int64_t skipped = runs.skipped_lines;

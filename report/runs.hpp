@@ -79,6 +79,7 @@ class Runs {
   // Disturbed runs are counted; their figures count only with `all_runs`.
   explicit Runs(bool all_runs = false) : all_runs_(all_runs) {}
   void add(const Run& run);
+  bool all_runs() const { return all_runs_; }
   std::int64_t skipped_lines = 0;
   // The disturbed runs left out, by the kind of each reason.
   std::map<std::string, int> left_out;

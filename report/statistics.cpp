@@ -36,11 +36,11 @@ double finite_ratio(double a, double b) { return std::min(a / b, std::numeric_li
 
 std::optional<Report> summarise(Runs runs, const std::optional<std::string>& reference) {
   Report report{"", runs.skipped_lines, runs.left_out, runs.left_out_runs, {}};
+  const bool all_runs = runs.all_runs();
   Runs::Rows rows = std::move(runs).take_rows();
   while (!rows.empty()) {
     auto node = rows.extract(rows.begin());
     std::vector<Batch>& batches = node.mapped().batches;
-    if (batches.empty()) continue;  // every run disturbed and left out
     std::vector<double> figures;
     Batches by_batch;
     std::vector<double> batch_medians;
@@ -52,19 +52,24 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
       by_batch.push_back(std::move(batch.figures));
     }
     std::sort(figures.begin(), figures.end());
-    const double median = median_of_sorted(figures);
     MachineSummary& m = report.machines.emplace_back();
     m.machine = std::move(node.key().machine);
     m.digits = node.key().digits;
     m.copies = node.key().copies;
     m.runs = static_cast<int>(figures.size());
-    m.median = median;
-    m.best = figures.back();
-    m.worst = figures.front();
-    m.spread = finite_ratio(figures.back() - figures.front(), median);
+    if (!figures.empty()) {
+      m.median = median_of_sorted(figures);
+      m.best = figures.back();
+      m.worst = figures.front();
+      m.spread = finite_ratio(figures.back() - figures.front(), m.median);
+    } else {
+      m.median = m.best = m.worst = m.spread = 0;
+      m.verdict = Verdict::kAllDisturbed;
+    }
     m.precise = node.mapped().precise;
     m.first_seen = node.mapped().first_seen;
     m.disturbed = node.mapped().disturbed;
+    m.left_out = all_runs ? 0 : m.disturbed;
     m.figures = std::move(figures);
     m.batches = std::move(by_batch);
     m.batch_medians = std::move(batch_medians);
@@ -74,9 +79,9 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     return a.median != b.median ? a.median > b.median : a.first_seen < b.first_seen;
   });
   const std::string wanted = reference ? runtime::displayable(*reference) : "";
-  const auto named = !reference ? report.machines.begin()
-                                : std::find_if(report.machines.begin(), report.machines.end(),
-                                               [&](const MachineSummary& m) { return m.machine == wanted; });
+  const auto named = std::find_if(report.machines.begin(), report.machines.end(), [&](const MachineSummary& m) {
+    return m.runs > 0 && (!reference || m.machine == wanted);
+  });
   if (named == report.machines.end()) {
     if (reference) return std::nullopt;
     return report;
@@ -88,10 +93,12 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
   std::map<std::pair<int, int>, const MachineSummary*> bases;
   std::map<std::pair<std::string, int>, double> single;
   for (const MachineSummary& m : report.machines) {
+    if (m.runs == 0) continue;
     if (m.machine == report.reference) bases.try_emplace({m.digits, m.copies}, &m);
     if (m.copies == 1) single.try_emplace({m.machine, m.digits}, m.median);
   }
   for (MachineSummary& m : report.machines) {
+    if (m.runs == 0) continue;
     m.median_ci = median_interval(m.figures);
     if (m.copies > 1) {
       const auto one = single.find({m.machine, m.digits});
@@ -141,6 +148,8 @@ const char* verdict_word(Verdict verdict) {
       return "no reference at these digits";
     case Verdict::kNoReference:
       return "no reference at these copies";
+    case Verdict::kAllDisturbed:
+      return "all runs disturbed (--all-runs keeps them)";
     case Verdict::kOneBatch:
       break;
   }

@@ -17,14 +17,26 @@ constexpr int kFewRuns = 3;           // rows with fewer runs are marked
 constexpr double kResolvable = 0.01;  // the difference the advice plans for
 
 // kNoReference: the reference machine has no row at these copies;
-// kNoReferenceAtDigits: it has, but none at these digits.
-enum class Verdict { kReference, kFaster, kSlower, kNoDifference, kOneBatch, kNoReference, kNoReferenceAtDigits };
+// kNoReferenceAtDigits: it has, but none at these digits; kAllDisturbed: the
+// row has no figure left to compare.
+enum class Verdict {
+  kReference,
+  kFaster,
+  kSlower,
+  kNoDifference,
+  kOneBatch,
+  kNoReference,
+  kNoReferenceAtDigits,
+  kAllDisturbed
+};
 const char* verdict_word(Verdict verdict);
 
 struct MachineSummary {
   std::string machine;
   int digits;  // 0 when unknown
   int copies;  // run at once; the figures are their throughputs
+  // The runs counted; 0 when every run was disturbed and left out, and
+  // then median, best, worst and spread are 0 and mean nothing.
   int runs;
   double median, best, worst, spread;
   // To the reference machine's row at the same digits and copies, as the
@@ -37,6 +49,7 @@ struct MachineSummary {
   bool precise;  // every figure from a run log
   std::int64_t first_seen;
   int disturbed;                      // runs found disturbed
+  int left_out;                       // of them, left out of the figures
   std::vector<double> figures;        // sorted
   Batches batches;                    // the figures batch by batch, in the order read
   std::vector<double> batch_medians;  // in the same order
@@ -72,8 +85,9 @@ double finite_ratio(double a, double b);
 // The summaries of `runs` (taken apart as it goes), each relative to the
 // row of the machine named `reference` (the fastest row's when there is
 // none) at as many copies, the fastest of its rows there, with its
-// intervals and its verdict against that row. nullopt when no row is that
-// machine.
+// intervals and its verdict against that row. A row whose runs were all
+// left out is kept, without figures, and is never the reference. nullopt
+// when no row with figures is that machine.
 std::optional<Report> summarise(Runs runs, const std::optional<std::string>& reference);
 
 }  // namespace report

@@ -100,6 +100,14 @@ void write_svg(const Report& r, const Sink& out_) {
     const std::string label = row_name(m) + (m.digits > 0 ? " (" + std::to_string(m.digits) + " digits)" : "");
     out += "<text x=\"" + fixed(left - 8) + "\" y=\"" + fixed(y + 15) + "\" text-anchor=\"end\">" +
            xml_text(row_name(m)) + "</text>\n";
+    if (m.runs == 0) {
+      out += "<text x=\"" + fixed(left) + "\" y=\"" + fixed(y + 15) + "\" fill=\"#b42318\">" +
+             xml_text(verdict_word(m.verdict)) + "</text>\n";
+      y += kRow;
+      out_(out);
+      out.clear();
+      continue;
+    }
     out += "<rect x=\"" + fixed(left) + "\" y=\"" + fixed(y + 4) + "\" width=\"" + fixed(x(m.median) - left) +
            "\" height=\"16\" fill=\"#4a7ebb\"><title>" + xml_text(label) + "</title></rect>\n";
     out += "<line x1=\"" + fixed(x(m.worst)) + "\" y1=\"" + fixed(y + 12) + "\" x2=\"" + fixed(x(m.best)) + "\" y2=\"" +
@@ -134,6 +142,7 @@ void write_batches_svg(const Report& r, const Sink& out_) {
   double low = 0, high = 0;
   double height = 48;
   for (const MachineSummary& m : r.machines) {
+    if (m.runs == 0) continue;
     low = low > 0 ? std::min(low, m.worst) : m.worst;
     high = std::max(high, m.best);
     height += kNameLine + kLine * static_cast<double>(m.batches.size()) + 8;
@@ -151,6 +160,7 @@ void write_batches_svg(const Report& r, const Sink& out_) {
                     xml_text(figure_text(from)) + " to " + xml_text(figure_text(to)) + ", higher is faster</text>\n";
   double y = 48;
   for (const MachineSummary& m : r.machines) {
+    if (m.runs == 0) continue;  // the chart above says why
     out += "<text x=\"16\" y=\"" + fixed(y + 13) + "\">" + xml_text(row_name(m)) + "</text>\n";
     y += kNameLine;
     for (std::size_t b = 0; b < m.batches.size(); ++b) {

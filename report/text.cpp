@@ -51,10 +51,17 @@ void write_text(const Report& r, const Sink& out) {
     line = padded(m.machine, name_width);
     for (std::size_t i = 0; i < widths.size(); ++i) line += padded(shown[i].text(m), widths[i], true);
     const auto bar = static_cast<std::size_t>(widest > 0 ? m.median / widest * 30 + 0.5 : 0);
-    out(line + "  " + std::string(std::max<std::size_t>(bar, 1), '#') + "\n");
+    if (m.runs > 0) {
+      line += "  " + std::string(std::max<std::size_t>(bar, 1), '#');
+    } else {
+      line.erase(line.find_last_not_of(' ') + 1);
+    }
+    out(line + "\n");
   }
-  std::string notes = "\nHigher is faster. Relative: to " + r.reference + ", over batches (below).\n";
-  if (any_row(r, [](const MachineSummary& m) { return m.runs < kFewRuns; })) {
+  std::string notes = r.reference.empty()
+                          ? "\nNo machine has a run left to compare.\n"
+                          : "\nHigher is faster. Relative: to " + r.reference + ", over batches (below).\n";
+  if (any_row(r, [](const MachineSummary& m) { return m.runs > 0 && m.runs < kFewRuns; })) {
     notes += "* fewer than 3 runs: run the benchmark again on that machine before trusting its median.\n";
   }
   if (any_row(r, [](const MachineSummary& m) { return !m.precise; })) {
@@ -71,12 +78,7 @@ void write_text(const Report& r, const Sink& out) {
     notes += "Warning: the rows differ in digit count; only figures of the same count compare.\n";
   }
   notes += batches_text();
-  if (r.left_out_runs > 0) {
-    std::string why;
-    for (const auto& [kind, count] : r.left_out) why += (why.empty() ? "" : ", ") + kind + " " + std::to_string(count);
-    notes += std::to_string(r.left_out_runs) + (r.left_out_runs == 1 ? " disturbed run" : " disturbed runs") +
-             " left out of the medians (" + why + "); --all-runs keeps them.\n";
-  }
+  notes += left_out_text(r);
   if (r.skipped_lines > 0) notes += skipped_text(r.skipped_lines) + ".\n";
   out(notes);
 }

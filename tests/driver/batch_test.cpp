@@ -151,8 +151,8 @@ TEST(Batch, BatchesOneAfterAnother) {
   o.arguments = {"--report", "--format", "csv", "--all-runs", "runs.jsonl"};
   EXPECT_EQ(run_program(dir, "", o).out,
             "machine,digits,runs,batches,median,best,worst,spread,relative,median_low,median_high,relative_low,"
-            "relative_high,verdict,basis,disturbed,copies,scaling\n"
-            "MYBOX,1000,6,3,300,300,300,0.0000,1.0000,300,300,,,reference,,6,1,\n");
+            "relative_high,verdict,basis,disturbed,copies,scaling,left_out\n"
+            "MYBOX,1000,6,3,300,300,300,0.0000,1.0000,300,300,,,reference,,6,1,,0\n");
 }
 
 // A process pinned to the run's processor takes half its time: the run is

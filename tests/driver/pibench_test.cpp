@@ -242,14 +242,30 @@ TEST(Pibench, RunLogOutcomes) {
   // is disturbed, and the report leaves it out unless asked to keep it.
   EXPECT_TRUE(runs[0]["disturbed"][0].get<std::string>().starts_with("cpu share 0.0")) << runs[0]["disturbed"];
   o = RunOptions{};
-  o.arguments = {"--report", "runs.jsonl"};
-  EXPECT_EQ(run_program(dir, "", o).out, "No record lines in runs.jsonl: nothing to compare (1 other line skipped).\n");
+  o.arguments = {"--report", "--format", "json", "runs.jsonl"};
+  const nlohmann::json left_out = nlohmann::json::parse(run_program(dir, "", o).out);
+  EXPECT_TRUE(left_out["reference"].is_null());
+  EXPECT_EQ(left_out["left_out"], nlohmann::json::parse(R"({"disturbed":1,"by_reason":{"cpu share":1}})"));
+  ASSERT_EQ(left_out["machines"].size(), 1u);
+  EXPECT_EQ(left_out["machines"][0]["runs"], 0);
+  EXPECT_EQ(left_out["machines"][0]["left_out"], 1);
+  EXPECT_EQ(left_out["machines"][0]["verdict"], "all runs disturbed (--all-runs keeps them)");
+  // Such a machine cannot be the reference, and is not offered as one.
+  for (const auto& [name, said] : {std::pair<std::string, std::string>{"MYBOX",
+                                                                       "'MYBOX' cannot be the reference: every "
+                                                                       "run of it was disturbed"},
+                                   {"Bogus", "no machine named 'Bogus': every run in the files was disturbed"}}) {
+    o.arguments = {"--report", "--reference", name, "runs.jsonl"};
+    const Outcome refused = run_program(dir, "", o);
+    EXPECT_EQ(refused.exit_status, 2);
+    EXPECT_EQ(refused.err, "pibench: " + said + " (--all-runs keeps them) (see pibench --help)\n");
+  }
   // The report counts the correct run only, as a precise figure.
   o.arguments = {"--report", "--format", "csv", "--all-runs", "runs.jsonl"};
   EXPECT_EQ(run_program(dir, "", o).out,
             "machine,digits,runs,batches,median,best,worst,spread,relative,median_low,median_high,relative_low,"
-            "relative_high,verdict,basis,disturbed,copies,scaling\n"
-            "MYBOX,1000,1,1,300,300,300,0.0000,1.0000,,,,,reference,,1,1,\n");
+            "relative_high,verdict,basis,disturbed,copies,scaling,left_out\n"
+            "MYBOX,1000,1,1,300,300,300,0.0000,1.0000,,,,,reference,,1,1,,0\n");
 
   if (target().windows) return;  // no file-size limit
   const std::string log_before(8000, '#'), record_before = dir.read("Tarnoval.Dat");
@@ -286,9 +302,10 @@ TEST(Pibench, ReportInEveryFormat) {
        "batch: measure again later for a verdict | 1 vs 1 batch | 0 | 1 |  |\n"},
       {{"--format", "csv", "--reference", "Pi <4>", "Tarnoval.Dat", "pi.dat"},
        "machine,digits,runs,batches,median,best,worst,spread,relative,median_low,median_high,relative_low,"
-       "relative_high,verdict,basis,disturbed,copies,scaling\n\"VM, 2 cores\",,3,1,491520,491520,409600,0.1667,"
-       "6.0000,,,,,one batch: measure again later for a verdict,1 vs 1 batch,0,1,\n",
-       "Pi <4>,,1,1,81920,81920,81920,0.0000,1.0000,,,,,reference,,0,1,\n"},
+       "relative_high,verdict,basis,disturbed,copies,scaling,left_out\n\"VM, 2 "
+       "cores\",,3,1,491520,491520,409600,0.1667,"
+       "6.0000,,,,,one batch: measure again later for a verdict,1 vs 1 batch,0,1,,0\n",
+       "Pi <4>,,1,1,81920,81920,81920,0.0000,1.0000,,,,,reference,,0,1,,0\n"},
       {{"--format", "json", "Tarnoval.Dat", "pi.dat"},
        "{\n  \"reference\": \"VM, 2 cores\",\n  \"skipped_lines\": 2,",
        "}\n"},

@@ -44,11 +44,11 @@ TEST(ReportCopies, RowsByCopiesWithTheirScaling) {
   // start are a batch each.
   EXPECT_EQ(report::render(r, report::Format::kCsv),
             "machine,digits,runs,batches,median,best,worst,spread,relative,median_low,median_high,relative_low,"
-            "relative_high,verdict,basis,disturbed,copies,scaling\n"
-            "big,64000,4,4,352.5,360,345,0.0426,,,,,,no reference at these copies,,0,4,\n"
-            "box,64000,4,4,189,192,186,0.0317,1.0000,,,,,reference,,0,2,0.9403\n"
-            "box,64000,4,4,100.5,102,98,0.0398,1.0000,,,,,reference,,0,1,\n"
-            "slow,64000,4,4,50.25,51,49,0.0398,0.5000,,,0.4854,0.5150,slower,4 vs 4 batches,0,1,\n");
+            "relative_high,verdict,basis,disturbed,copies,scaling,left_out\n"
+            "big,64000,4,4,352.5,360,345,0.0426,,,,,,no reference at these copies,,0,4,,0\n"
+            "box,64000,4,4,189,192,186,0.0317,1.0000,,,,,reference,,0,2,0.9403,0\n"
+            "box,64000,4,4,100.5,102,98,0.0398,1.0000,,,,,reference,,0,1,,0\n"
+            "slow,64000,4,4,50.25,51,49,0.0398,0.5000,,,0.4854,0.5150,slower,4 vs 4 batches,0,1,,0\n");
   const Json json = Json::parse(report::render(r, report::Format::kJson));
   EXPECT_TRUE(json["machines"][0]["scaling"].is_null());
   EXPECT_EQ(json["machines"][1]["scaling"], 0.9403);

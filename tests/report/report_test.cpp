@@ -276,6 +276,57 @@ TEST(Report, DisplayWidthAsTheCLibraryCountsIt) {
 #endif
 }
 
+// A machine whose every run was disturbed keeps its row, without figures,
+// in every format, each of which says how many runs were left out and why;
+// it is never the reference.
+TEST(Report, AMachineWithEveryRunDisturbedKeepsItsRow) {
+  report::Runs runs;
+  for (const double f : {100.0, 102.0}) runs.add(report::Run{"clean", 0, f, true, {}});
+  for (const double f : {90.0, 95.0, 80.0}) runs.add(report::Run{"noisy", 0, f, true, {"cpu share"}});
+  runs.add(report::Run{"clean", 0, 60.0, true, {"uneven", "cpu share"}});
+
+  const std::optional<report::Report> r = report::summarise(runs, std::nullopt);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->reference, "clean");
+  ASSERT_EQ(r->machines.size(), 2u);
+  const report::MachineSummary& noisy = r->machines[1];
+  EXPECT_EQ(noisy.machine, "noisy");
+  EXPECT_EQ(noisy.runs, 0);
+  EXPECT_EQ(noisy.disturbed, 3);
+  EXPECT_EQ(noisy.left_out, 3);
+  EXPECT_EQ(noisy.verdict, report::Verdict::kAllDisturbed);
+  EXPECT_FALSE(noisy.relative);
+  EXPECT_EQ(r->machines[0].left_out, 1);
+  EXPECT_FALSE(report::summarise(runs, "noisy"));
+
+  const std::string said = "4 disturbed runs left out of the figures (cpu share 4, uneven 1); --all-runs keeps them.";
+  const std::string text = report::render(*r, report::Format::kText);
+  EXPECT_NE(text.find("\nnoisy "), std::string::npos) << text;
+  EXPECT_NE(text.find(said), std::string::npos) << text;
+  EXPECT_NE(report::render(*r, report::Format::kMarkdown).find("| noisy |  | 0 | 0 |"), std::string::npos);
+  EXPECT_NE(report::render(*r, report::Format::kMarkdown).find("\n\n" + said), std::string::npos);
+  EXPECT_NE(report::render(*r, report::Format::kHtml).find("<p class=\"left-out\">" + said), std::string::npos);
+  EXPECT_NE(report::render(*r, report::Format::kSvg).find(">all runs disturbed (--all-runs keeps them)</text>"),
+            std::string::npos);
+  EXPECT_NE(report::render(*r, report::Format::kCsv)
+                .find("\nnoisy,,0,0,,,,,,,,,,all runs disturbed (--all-runs "
+                      "keeps them),,3,1,,3\n"),
+            std::string::npos)
+      << report::render(*r, report::Format::kCsv);
+  const nlohmann::json json = nlohmann::json::parse(report::render(*r, report::Format::kJson));
+  EXPECT_EQ(json["left_out"], nlohmann::json::parse(R"({"disturbed":4,"by_reason":{"cpu share":4,"uneven":1}})"));
+  EXPECT_TRUE(json["machines"][1]["median"].is_null());
+
+  // Kept, they count, and nothing is said to be left out.
+  report::Runs kept(true);
+  for (const double f : {90.0, 95.0, 80.0}) kept.add(report::Run{"noisy", 0, f, true, {"cpu share"}});
+  const std::optional<report::Report> all = report::summarise(kept, "noisy");
+  ASSERT_TRUE(all);
+  EXPECT_EQ(all->machines[0].runs, 3);
+  EXPECT_EQ(all->machines[0].left_out, 0);
+  EXPECT_EQ(report::render(*all, report::Format::kText).find("left out"), std::string::npos);
+}
+
 TEST(Report, ACopyOfRunsStandsAlone) {
   report::Runs runs;
   runs.add(report::Run{"a", 0, 1.0, false, {}});
