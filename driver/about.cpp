@@ -26,7 +26,7 @@ void show_help() {
       "                               B batches (1..100) S seconds apart (0..86400);\n"
       "                               a precise record of each run\n"
       "       pibench --report [--format text|markdown|csv|json|svg|html] [--reference NAME]\n"
-      "                        [--all-runs] [FILE...]\n"
+      "                        [--all-runs] [--wide] [FILE...]\n"
       "                               compare the machines in record files and run logs\n"
       "       pibench --version | --help\n"
       "\n"

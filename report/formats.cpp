@@ -2,9 +2,11 @@
 
 namespace report {
 
-void write_report(const Report& report, Format format, const Sink& out) {
+void write_report(const Report& report, Format format, const Sink& out, int columns) {
   switch (format) {
     case Format::kText:
+      return write_narrow_text(report, columns, out);
+    case Format::kWideText:
       return write_text(report, out);
     case Format::kMarkdown:
       return write_markdown(report, out);

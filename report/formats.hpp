@@ -10,11 +10,20 @@
 
 namespace report {
 
-enum class Format { kText, kMarkdown, kCsv, kJson, kSvg, kHtml };
+// kText: the columns a person reads first, to fit a terminal; kWideText:
+// every column.
+enum class Format { kText, kWideText, kMarkdown, kCsv, kJson, kSvg, kHtml };
 
 using Sink = std::function<void(std::string_view)>;
 
+constexpr int kTextColumns = 100;  // the text table's width off a terminal
+
+// The text table in at most `columns` columns, as far as the columns read
+// first and names cut to 12 columns allow.
+void write_narrow_text(const Report& report, int columns, const Sink& out);
 void write_text(const Report& report, const Sink& out);
+// The notes below either text table.
+std::string text_notes(const Report& report);
 void write_markdown(const Report& report, const Sink& out);
 void write_csv(const Report& report, const Sink& out);
 void write_json(const Report& report, const Sink& out);
@@ -29,7 +38,7 @@ void write_batches_svg(const Report& report, const Sink& out);
 // that XML forbids), so only markup is escaped.
 std::string xml_text(const std::string& text);
 
-void write_report(const Report& report, Format format, const Sink& out);
+void write_report(const Report& report, Format format, const Sink& out, int columns = kTextColumns);
 
 // What the rows of copies run at once show, as the text and the page say it.
 std::string copies_text();

@@ -46,6 +46,7 @@ struct Arguments {
   Format format = Format::kText;
   std::optional<std::string> reference;
   bool all_runs = false;
+  bool wide = false;
   std::vector<std::string> files;
 };
 
@@ -68,6 +69,8 @@ Arguments parse(const std::vector<std::string>& arguments) {
       }
     } else if (a == "--all-runs") {
       parsed.all_runs = true;
+    } else if (a == "--wide") {
+      parsed.wide = true;
     } else if (a.starts_with("--")) {
       usage_error("unknown option '" + runtime::displayable(a) + "' for --report");
     } else {
@@ -75,6 +78,10 @@ Arguments parse(const std::vector<std::string>& arguments) {
     }
   }
   if (parsed.files.empty()) parsed.files.emplace_back("Tarnoval.Dat");
+  if (parsed.wide) {
+    if (parsed.format != Format::kText) usage_error("--wide is for the text table");
+    parsed.format = Format::kWideText;
+  }
   return parsed;
 }
 
@@ -127,12 +134,13 @@ void run_report(const std::vector<std::string>& arguments) {
   const std::optional<Report> report = summarise(std::move(runs), a.reference);
   Output output;
   if (!report) usage_error("no machine named '" + runtime::displayable(*a.reference) + "'");
-  if (report->machines.empty() && a.format == Format::kText) {
+  if (report->machines.empty() && (a.format == Format::kText || a.format == Format::kWideText)) {
     output("No record lines in " +
            runtime::displayable(a.files.size() == 1 ? a.files.front() : std::string("these files")) +
            ": nothing to compare (" + skipped_text(skipped) + ").\n");
   } else {
-    write_report(*report, a.format, [&](std::string_view piece) { output(piece); });
+    write_report(
+        *report, a.format, [&](std::string_view piece) { output(piece); }, runtime::console_columns(kTextColumns));
   }
   output.flush();
   runtime::stop();

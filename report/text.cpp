@@ -1,4 +1,5 @@
-// The text table: a row a machine, a bar at its median, notes below.
+// The wide text table, every column: a row a machine, a bar at its median,
+// notes below.
 #include "runtime/text.hpp"
 
 #include <algorithm>
@@ -58,6 +59,10 @@ void write_text(const Report& r, const Sink& out) {
     }
     out(line + "\n");
   }
+  out(text_notes(r));
+}
+
+std::string text_notes(const Report& r) {
   std::string notes = r.reference.empty()
                           ? "\nNo machine has a run left to compare.\n"
                           : "\nHigher is faster. Relative: to " + r.reference + ", over batches (below).\n";
@@ -80,7 +85,7 @@ void write_text(const Report& r, const Sink& out) {
   notes += batches_text();
   notes += left_out_text(r);
   if (r.skipped_lines > 0) notes += skipped_text(r.skipped_lines) + ".\n";
-  out(notes);
+  return notes;
 }
 
 }  // namespace report

@@ -28,6 +28,12 @@ void start_process();
 bool write_standard_output(std::string_view bytes);
 bool write_standard_error(std::string_view bytes);
 
+// The columns of the terminal standard output writes to; nullopt when it
+// writes elsewhere (a file, a pipe) or the terminal does not say.
+std::optional<int> terminal_columns();
+// Whether standard output is a terminal.
+bool output_is_terminal();
+
 // Up to `size` bytes of standard input: the count read, 0 at the end of the
 // input (the console's end-of-input key included), -1 on an error.
 long read_standard_input(char* buffer, std::size_t size);

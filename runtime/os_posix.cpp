@@ -3,6 +3,7 @@
 #include <sched.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -90,6 +91,14 @@ bool write_standard_output(std::string_view bytes) { return write_all(1, bytes);
 bool write_standard_error(std::string_view bytes) { return write_all(2, bytes); }
 
 long read_standard_input(char* buffer, std::size_t size) { return read_some(0, buffer, size); }
+
+bool output_is_terminal() { return isatty(1) == 1; }
+
+std::optional<int> terminal_columns() {
+  winsize size{};
+  if (!output_is_terminal() || ioctl(1, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return std::nullopt;
+  return size.ws_col;
+}
 
 // Creating and opening are one step, so that a file another run creates
 // meanwhile is never taken for one that may only be read.

@@ -80,6 +80,18 @@ void start_process() {
 bool write_standard_output(std::string_view bytes) { return write_all(GetStdHandle(STD_OUTPUT_HANDLE), bytes); }
 bool write_standard_error(std::string_view bytes) { return write_all(GetStdHandle(STD_ERROR_HANDLE), bytes); }
 
+bool output_is_terminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
+std::optional<int> terminal_columns() {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info) == 0) return std::nullopt;
+  const int columns = info.srWindow.Right - info.srWindow.Left + 1;
+  return columns > 0 ? std::optional<int>(columns) : std::nullopt;
+}
+
 long read_standard_input(char* buffer, std::size_t size) {
   const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   const long count = read_some(input, buffer, size);

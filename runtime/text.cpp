@@ -99,4 +99,19 @@ std::size_t display_width(std::string_view utf8) {
   return width;
 }
 
+std::string cut_to_width(std::string_view utf8, std::size_t width) {
+  if (display_width(utf8) <= width) return std::string(utf8);
+  if (width == 0) return "";
+  std::size_t end = 0, used = 0;
+  while (end < utf8.size()) {
+    std::size_t next = end + 1;
+    while (next < utf8.size() && (static_cast<unsigned char>(utf8[next]) & 0xC0) == 0x80) ++next;
+    const std::size_t columns = display_width(utf8.substr(end, next - end));
+    if (used + columns > width - 1) break;
+    used += columns;
+    end = next;
+  }
+  return std::string(utf8.substr(0, end)) + "\xE2\x80\xA6";  // U+2026
+}
+
 }  // namespace runtime

@@ -20,4 +20,8 @@ std::string displayable(std::string_view bytes);
 // on every platform).
 std::size_t display_width(std::string_view utf8);
 
+// Valid UTF-8 cut to at most `width` columns, whole characters, ending in
+// "…" where anything was cut.
+std::string cut_to_width(std::string_view utf8, std::size_t width);
+
 }  // namespace runtime

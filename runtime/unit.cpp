@@ -1,6 +1,8 @@
 #include "runtime/unit.hpp"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -46,6 +48,18 @@ class StdinSource : public ByteSource {
 }  // namespace
 
 bool console_write(std::string_view bytes) { return os::write_standard_output(bytes); }
+
+int console_columns(int otherwise) {
+  if (!os::output_is_terminal()) return otherwise;
+  const char* columns = std::getenv("COLUMNS");
+  int width = 0;
+  if (columns != nullptr) {
+    const std::string_view text(columns);
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), width);
+    if (error == std::errc() && end == text.data() + text.size() && width > 0) return width;
+  }
+  return os::terminal_columns().value_or(otherwise);
+}
 
 void error_write(std::string_view bytes) { os::write_standard_error(bytes); }
 

@@ -19,6 +19,10 @@ namespace runtime {
 // handling; the report's check that all of its output went out.
 bool console_write(std::string_view bytes);
 
+// The columns standard output has: on a terminal, COLUMNS when it holds a
+// width, else the terminal's own; `otherwise` elsewhere.
+int console_columns(int otherwise);
+
 // Standard error, for the stop message.
 void error_write(std::string_view bytes);
 

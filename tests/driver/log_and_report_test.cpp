@@ -3,12 +3,14 @@
 // interval, many files, output that cannot be written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "runtime/text.hpp"
 #include "tests/driver/program.hpp"
 
 namespace {
@@ -118,6 +120,44 @@ TEST(LogAndReport, ManyFilesAndOutputThatCannotBeWritten) {
   r = run_program(dir, "", o);
   EXPECT_EQ(r.exit_status, 1);
   EXPECT_EQ(r.err, "pibench: cannot write the report to standard output\n");
+}
+
+// The text table keeps to the columns of the terminal it is shown on
+// (COLUMNS, else the terminal's own) and to 100 elsewhere, cutting names
+// with "…"; --wide keeps every column.
+TEST(LogAndReport, TheTextTableFitsTheTerminal) {
+  SKIP_ON_WINDOWS("no pseudo-terminal for a program under wine");
+  const ScratchDir dir;
+  const std::string name(45, 'n');
+  dir.write("Tarnoval.Dat",
+            name + "\n" + added_line(name, "   491520.0    ") + "short\n" + added_line("short", "   409600.0    "));
+  // The lines of the table, and the widest of them.
+  const auto table = [&](const std::vector<std::string>& env, std::vector<std::string> arguments) {
+    RunOptions o;
+    o.env = env;
+    o.arguments = std::move(arguments);
+    // On a pseudo-terminal of its own, which ends its lines with CR LF.
+    if (!env.empty()) o.prefix = {"sh", "-c", "exec script -qec \"$*\" /dev/null", "sh"};
+    std::string out = run_program(dir, "", o).out;
+    std::erase(out, '\r');
+    std::size_t widest = 0;
+    std::istringstream lines(out.substr(0, out.find("\n\n")));
+    for (std::string line; std::getline(lines, line);) widest = std::max(widest, runtime::display_width(line));
+    return std::pair{out, widest};
+  };
+  const std::string cut = std::string(36, 'n') + "\xE2\x80\xA6";
+  const auto [off_terminal, off_width] = table({}, {"--report"});
+  EXPECT_LE(off_width, 100u) << off_terminal;
+  EXPECT_NE(off_terminal.find("\n" + cut + " "), std::string::npos) << off_terminal;
+  const auto [narrow, narrow_width] = table({"COLUMNS=80"}, {"--report"});
+  EXPECT_LE(narrow_width, 80u) << narrow;
+  EXPECT_NE(narrow.find("\nshort "), std::string::npos) << narrow;
+  const auto [wide, wide_width] = table({"COLUMNS=200"}, {"--report"});
+  EXPECT_NE(wide.find("\n" + name + " "), std::string::npos) << wide;
+  EXPECT_LT(wide_width, 120u) << wide;
+  const auto [every_column, every_width] = table({}, {"--report", "--wide"});
+  EXPECT_NE(every_column.find(" digits    runs   batches      median         best"), std::string::npos) << every_column;
+  EXPECT_GT(every_width, 200u);
 }
 
 }  // namespace

@@ -295,7 +295,12 @@ TEST(Pibench, ReportInEveryFormat) {
     std::string start, end;
   };
   const Case cases[] = {
-      {{}, "machine      digits    runs   batches      median", "1 other line skipped.\n"},
+      {{},
+       "machine      runs  batches  median   median 95 %",
+       "1 other line skipped.\n--wide shows every column: "
+       "best, worst, spread, the ratio itself, the basis of each "
+       "verdict,\ncopies and scaling.\n"},
+      {{"--wide"}, "machine      digits    runs   batches      median", "1 other line skipped.\n"},
       {{"--format", "markdown", "pi.dat", "Tarnoval.Dat"},
        "| machine | digits |",
        "| Pi \\<4\\> |  | 1\\* | 1 | 81920 | 81920 | 81920 | 0.0% | 0.167 | needs 6 runs | needs 2+2 batches | one "

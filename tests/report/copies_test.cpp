@@ -52,9 +52,10 @@ TEST(ReportCopies, RowsByCopiesWithTheirScaling) {
   const Json json = Json::parse(report::render(r, report::Format::kJson));
   EXPECT_TRUE(json["machines"][0]["scaling"].is_null());
   EXPECT_EQ(json["machines"][1]["scaling"], 0.9403);
-  const std::string text = report::render(r, report::Format::kText);
+  const std::string text = report::render(r, report::Format::kWideText);
   EXPECT_NE(text.find("  copies  scaling"), std::string::npos) << text;
   EXPECT_NE(text.find("Scaling: "), std::string::npos) << text;
+  EXPECT_NE(report::render(r, report::Format::kText).find("\nbox (2 copies) "), std::string::npos);
   EXPECT_NE(report::render(r, report::Format::kSvg).find(">box (2 copies)</text>"), std::string::npos);
   EXPECT_NE(report::render(r, report::Format::kMarkdown).find("| copies | scaling |"), std::string::npos);
 

@@ -221,8 +221,8 @@ TEST(Report, HostileLinesThroughEveryFormat) {
                                               {"漢字 wide", 1},
                                               {"e\xCC\x81 combining", 1}}));
 
-  for (const report::Format format : {report::Format::kText, report::Format::kMarkdown, report::Format::kCsv,
-                                      report::Format::kJson, report::Format::kSvg}) {
+  for (const report::Format format : {report::Format::kText, report::Format::kWideText, report::Format::kMarkdown,
+                                      report::Format::kCsv, report::Format::kJson, report::Format::kSvg}) {
     const std::string out = report::render(*r, format);
     for (const char* bad : {"nan", "inf", "\xEF\xBF\xBE", "\xEF\xBF\xBF", "\x01"}) {
       EXPECT_EQ(out.find(bad), std::string::npos) << bad << " in\n" << out;
@@ -231,6 +231,10 @@ TEST(Report, HostileLinesThroughEveryFormat) {
     std::vector<std::string> table;
     for (std::string line; std::getline(lines, line);) table.push_back(line);
     if (format == report::Format::kText) {
+      // Every line within the columns, each name cut to fit.
+      for (const std::string& line : table) EXPECT_LE(runtime::display_width(line), report::kTextColumns) << line;
+      EXPECT_NE(out.find("\nxxxxxxxxxxxx"), std::string::npos) << out;
+    } else if (format == report::Format::kWideText) {
       // Every row as wide as the header up to its bar.
       const std::size_t width = runtime::display_width(table[0]);
       for (std::size_t i = 1; i <= r->machines.size(); ++i) {
@@ -325,6 +329,59 @@ TEST(Report, AMachineWithEveryRunDisturbedKeepsItsRow) {
   EXPECT_EQ(all->machines[0].runs, 3);
   EXPECT_EQ(all->machines[0].left_out, 0);
   EXPECT_EQ(report::render(*all, report::Format::kText).find("left out"), std::string::npos);
+}
+
+TEST(Report, NamesCutToAWidth) {
+  struct Case {
+    std::string text;
+    std::size_t width;
+    std::string cut;
+  };
+  const Case cases[] = {
+      {"abcdef", 6, "abcdef"},
+      {"abcdef", 5, "abcd\u2026"},
+      {"abcdef", 1, "\u2026"},
+      {"abcdef", 0, ""},
+      {"漢字漢字", 6, "漢字\u2026"},  // a wide character never split across the edge
+      {"e\xCC\x81"
+       "e",
+       1, "\u2026"},
+      {"e\xCC\x81"
+       "ee",
+       2,
+       "e\xCC\x81"
+       "\u2026"},  // a combining mark stays with its letter
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(runtime::cut_to_width(c.text, c.width), c.cut) << c.text << " " << c.width;
+    EXPECT_LE(runtime::display_width(runtime::cut_to_width(c.text, c.width)), c.width);
+  }
+}
+
+// The narrow table's verdicts in a few words, its figures to 4 significant
+// digits, and the advice of "no difference" below it.
+TEST(Report, TheNarrowTableInAFewWords) {
+  report::Runs runs;
+  const auto batches = [&](const std::string& machine, std::initializer_list<double> figures) {
+    int b = 0;
+    for (const double f : figures) {
+      const std::string id = machine + std::to_string(b++ / 2);
+      runs.add(report::Run{machine, 64000, f, true, {}, std::nullopt, 1, id});
+    }
+  };
+  batches("fast", {456301, 456400, 455000, 457000, 456800, 455900});
+  batches("slow", {410000, 411000, 409000, 412000, 410500, 409500});
+  batches("same", {456000, 457100, 455200, 456600, 457000, 455500});
+  const std::optional<report::Report> r = report::summarise(runs, std::nullopt);
+  ASSERT_TRUE(r);
+  const std::string text = report::render(*r, report::Format::kText);
+  EXPECT_NE(text.find("\nfast        6        3  456400"), std::string::npos) << text;
+  EXPECT_NE(text.find("  reference\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("  slower -10.1 %\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("  no difference\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\nNo difference found for same: "), std::string::npos) << text;
+  EXPECT_NE(report::render(*report::summarise(runs, "slow"), report::Format::kText).find("  faster +11.2 %\n"),
+            std::string::npos);
 }
 
 TEST(Report, ACopyOfRunsStandsAlone) {
