@@ -38,7 +38,10 @@ void write_markdown(const Report& r, const Sink& out) {
     }
     out(row + "\n");
   }
-  if (const std::string left_out = left_out_text(r); !left_out.empty()) out("\n" + markdown_cell(left_out, "*|_"));
+  if (const std::string left_out = left_out_text(r); !left_out.empty()) {
+    out("\n");
+    out(markdown_cell(left_out, "*|_"));
+  }
 }
 
 }  // namespace report
