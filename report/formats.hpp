@@ -34,6 +34,10 @@ void write_html(const Report& report, const Sink& out);
 // between batches shows as lines shifted against each other.
 void write_batches_svg(const Report& report, const Sink& out);
 
+// Each row's ratio to the reference with its interval, on a log scale
+// around 1, for the page.
+void write_comparison_svg(const Report& report, const Sink& out);
+
 // Text for XML and HTML: names are displayable already (no character
 // that XML forbids), so only markup is escaped.
 std::string xml_text(const std::string& text);

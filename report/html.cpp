@@ -15,12 +15,13 @@ constexpr const char* kStyle =
     "body{font-family:sans-serif;margin:2em;color:#222}"
     "table{border-collapse:collapse;margin:1em 0}"
     "th,td{border:1px solid #bbb;padding:.3em .6em;text-align:right}"
-    "th:first-child,td:first-child{text-align:left}"
+    "th:first-child,td:first-child{text-align:left;min-width:10em}"
     "tr.reference{background:#eef3fa}"
     "td.faster{color:#1a7f37}td.slower{color:#b42318}"
     "dl{display:grid;grid-template-columns:max-content auto;gap:.2em 1em}dt{font-weight:bold}"
     "p.note{color:#555;font-size:.9em}"
-    "figure{margin:1em 0}svg{max-width:100%;height:auto}";  // the charts scale down on a narrow screen
+    "figure{margin:1em 0}svg{max-width:100%;height:auto}"  // the charts scale down on a narrow screen
+    "div.table{overflow-x:auto}";                          // and the table scrolls in its own box
 
 std::string cell(const std::string& text, const char* tag = "td", const std::string& css_class = "") {
   return std::string("<") + tag + (css_class.empty() ? "" : " class=\"" + css_class + "\"") + ">" + xml_text(text) +
@@ -45,11 +46,12 @@ std::string facts_of(const MachineSummary& m) {
 
 void write_html(const Report& r, const Sink& out) {
   out(std::string("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n") +
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n" +
       "<title>pibench: machines compared</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n" +
       "<h1>pibench: machines compared</h1>\n<p>" +
       (r.reference.empty() ? std::string("No machine has a run left to compare.")
                            : "Higher is faster. The reference is <b>" + xml_text(r.reference) + "</b>.") +
-      "</p>\n<table id=\"machines\">\n<thead><tr><th>machine</th>");
+      "</p>\n<div class=\"table\">\n<table id=\"machines\">\n<thead><tr><th>machine</th>");
   std::string header;
   for (const Column& c : columns()) {
     if (c.text != nullptr) header += cell(c.title, "th");
@@ -65,11 +67,13 @@ void write_html(const Report& r, const Sink& out) {
     }
     out(row + "</tr>\n");
   }
-  out("</tbody>\n</table>\n");
+  out("</tbody>\n</table>\n</div>\n");
   if (const std::string left_out = left_out_text(r); !left_out.empty()) {
     out("<p class=\"left-out\">" + xml_text(left_out) + "</p>\n");
   }
-  out("<figure id=\"chart\">\n");
+  out("<h2>The machines compared</h2>\n<figure id=\"comparison\">\n");
+  write_comparison_svg(r, out);
+  out("</figure>\n<h2>The medians</h2>\n<figure id=\"chart\">\n");
   // The chart is the SVG format's, without its XML declaration.
   bool declaration = true;
   write_svg(r, [&](std::string_view piece) {

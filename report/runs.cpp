@@ -34,6 +34,7 @@ void Runs::add(const Run& run) {
     if (!all_runs_) {
       ++left_out_runs;
       for (const std::string& kind : run.disturbances) ++left_out[kind];
+      figures.left_out.push_back(run.figure);
       return;
     }
   }

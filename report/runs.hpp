@@ -62,6 +62,7 @@ struct Batch {
 struct Figures {
   std::vector<Batch> batches;
   int disturbed = 0;                  // runs found disturbed, whether their figures count or not
+  std::vector<double> left_out;       // the figures of the disturbed runs left out, in the order read
   std::int64_t first_seen = 0;        // the row's place in the files, for a stable order
   std::optional<MachineFacts> facts;  // of the row's last logged run
   bool precise = true;                // every figure from a run log

@@ -70,6 +70,7 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     m.first_seen = node.mapped().first_seen;
     m.disturbed = node.mapped().disturbed;
     m.left_out = all_runs ? 0 : m.disturbed;
+    m.left_out_figures = std::move(node.mapped().left_out);
     m.figures = std::move(figures);
     m.batches = std::move(by_batch);
     m.batch_medians = std::move(batch_medians);

@@ -48,13 +48,14 @@ struct MachineSummary {
   std::optional<double> scaling;
   bool precise;  // every figure from a run log
   std::int64_t first_seen;
-  int disturbed;                      // runs found disturbed
-  int left_out;                       // of them, left out of the figures
-  std::vector<double> figures;        // sorted
-  Batches batches;                    // the figures batch by batch, in the order read
-  std::vector<double> batch_medians;  // in the same order
-  std::optional<Interval> median_ci;  // from 6 figures
-  std::optional<BatchRatio> ratio;    // against the reference, from 2 batches a side
+  int disturbed;                         // runs found disturbed
+  int left_out;                          // of them, left out of the figures
+  std::vector<double> left_out_figures;  // their figures, in the order read
+  std::vector<double> figures;           // sorted
+  Batches batches;                       // the figures batch by batch, in the order read
+  std::vector<double> batch_medians;     // in the same order
+  std::optional<Interval> median_ci;     // from 6 figures
+  std::optional<BatchRatio> ratio;       // against the reference, from 2 batches a side
   Verdict verdict = Verdict::kOneBatch;
   std::optional<Plan> plan;           // for no difference found: what would resolve 1 %
   int reference_batches = 0;          // the batches of the row it was compared with

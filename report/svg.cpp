@@ -7,28 +7,10 @@
 
 #include "report/columns.hpp"
 #include "report/formats.hpp"
+#include "report/svg_parts.hpp"
 #include "runtime/text.hpp"
 
 namespace report {
-
-namespace {
-
-// Coordinates, which are small: one decimal, or none.
-std::string fixed(double value) {
-  const long long tenths = std::llround(value * 10);
-  char text[32];
-  char* end = std::to_chars(text, text + sizeof text, tenths / 10).ptr;
-  if (tenths < 0 && tenths > -10) {
-    std::memmove(text + 1, text, static_cast<std::size_t>(end++ - text));
-    text[0] = '-';
-  }
-  *end++ = '.';
-  *end++ = static_cast<char>('0' + std::llabs(tenths) % 10);
-  return {text, end};
-}
-std::string fixed0(double value) { return std::to_string(std::llround(value)); }
-
-}  // namespace
 
 std::string xml_text(const std::string& text) {
   if (text.find_first_of("&<>\"'") == std::string::npos) return text;
@@ -57,21 +39,18 @@ std::string xml_text(const std::string& text) {
   return out;
 }
 
-namespace {
-
-// A row's machine, and its copies where it ran more than one.
-std::string row_name(const MachineSummary& m) {
-  return m.copies > 1 ? m.machine + " (" + std::to_string(m.copies) + " copies)" : m.machine;
-}
-
-}  // namespace
-
 void write_svg(const Report& r, const Sink& out_) {
-  constexpr double kRow = 26, kTop = 40, kBarsWidth = 420, kCharWidth = 7.2;
-  std::size_t longest = 7;
+  constexpr double kRow = 26, kTop = 58, kBarsWidth = 420, kCharWidth = 7.2;
+  // The figures written right of the bars.
+  const auto figures_of = [](const MachineSummary& m) {
+    return figure_text(m.median) + " (" + std::to_string(m.runs) + (m.runs == 1 ? " run" : " runs") +
+           (m.digits > 0 ? ", " + std::to_string(m.digits) + " digits)" : ")");
+  };
+  std::size_t longest = 7, longest_figures = 0;
   double scale_end = 0;
   for (const MachineSummary& m : r.machines) {
     longest = std::max(longest, runtime::display_width(row_name(m)));
+    if (m.runs > 0) longest_figures = std::max(longest_figures, figures_of(m).size());
     scale_end = std::max(scale_end, m.best);
   }
   // The axis ends at the first of 1, 2, 2.5 or 5 times a power of ten past the best figure.
@@ -84,7 +63,8 @@ void write_svg(const Report& r, const Sink& out_) {
   }
   scale_end = step;
   const double left = 16 + static_cast<double>(longest) * kCharWidth + 12;
-  const double width = std::max(left + kBarsWidth + 230, 860.0);  // room for the title
+  const double width =
+      std::max(left + kBarsWidth + 8 + static_cast<double>(longest_figures) * kCharWidth + 16, 520.0);  // and the title
   const double axis_y = kTop + kRow * static_cast<double>(r.machines.size()) + 6;
   const double height = axis_y + 44;
   const auto x = [&](double figure) { return left + figure / scale_end * kBarsWidth; };
@@ -93,8 +73,9 @@ void write_svg(const Report& r, const Sink& out_) {
                     fixed0(height) +
                     "\" font-family=\"monospace\" font-size=\"12\">\n"
                     "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
-                    "<text x=\"16\" y=\"22\" font-size=\"14\">pibench: median figure per machine, higher is faster "
-                    "(line: worst to best run; orange: the median's 95 % interval)</text>\n";
+                    "<text x=\"16\" y=\"22\" font-size=\"14\">pibench: median figure per machine, higher is "
+                    "faster</text>\n<text x=\"16\" y=\"40\">line: worst to best run; orange: the median's 95 % "
+                    "interval</text>\n";
   double y = kTop;
   for (const MachineSummary& m : r.machines) {
     const std::string label = row_name(m) + (m.digits > 0 ? " (" + std::to_string(m.digits) + " digits)" : "");
@@ -117,9 +98,7 @@ void write_svg(const Report& r, const Sink& out_) {
              fixed(std::max(x(m.median_ci->high) - x(m.median_ci->low), 1.0)) +
              "\" height=\"10\" fill=\"#e07b00\" fill-opacity=\"0.7\"/>\n";
     }
-    out += "<text x=\"" + fixed(x(scale_end) + 8) + "\" y=\"" + fixed(y + 15) + "\">" +
-           xml_text(figure_text(m.median) + " (" + std::to_string(m.runs) + (m.runs == 1 ? " run" : " runs") +
-                    (m.digits > 0 ? ", " + std::to_string(m.digits) + " digits)" : ")")) +
+    out += "<text x=\"" + fixed(x(scale_end) + 8) + "\" y=\"" + fixed(y + 15) + "\">" + xml_text(figures_of(m)) +
            "</text>\n";
     y += kRow;
     out_(out);
@@ -142,10 +121,14 @@ void write_batches_svg(const Report& r, const Sink& out_) {
   double low = 0, high = 0;
   double height = 48;
   for (const MachineSummary& m : r.machines) {
-    if (m.runs == 0) continue;
-    low = low > 0 ? std::min(low, m.worst) : m.worst;
-    high = std::max(high, m.best);
-    height += kNameLine + kLine * static_cast<double>(m.batches.size()) + 8;
+    std::vector<double> shown = m.left_out_figures;
+    if (m.runs > 0) shown.insert(shown.end(), {m.worst, m.best});
+    for (const double f : shown) {
+      low = low > 0 ? std::min(low, f) : f;
+      high = std::max(high, f);
+    }
+    const std::size_t lines = m.batches.size() + (m.left_out_figures.empty() ? 0 : 1);
+    if (lines > 0) height += kNameLine + kLine * static_cast<double>(lines) + 8;
   }
   const double span = high > low ? high - low : std::max(high, 1.0);
   const double from = low - span * 0.05, to = high + span * 0.05;
@@ -155,12 +138,13 @@ void write_batches_svg(const Report& r, const Sink& out_) {
                     "\" font-family=\"monospace\" font-size=\"12\">\n"
                     "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
                     "<text x=\"16\" y=\"20\" font-size=\"14\">Each run, a line a batch in the order measured; "
-                    "|: the batch's median</text>\n"
+                    "|: its median</text>\n"
                     "<text x=\"16\" y=\"36\">" +
-                    xml_text(figure_text(from)) + " to " + xml_text(figure_text(to)) + ", higher is faster</text>\n";
+                    xml_text(figure_text(from)) + " to " + xml_text(figure_text(to)) +
+                    ", higher is faster; hollow red: disturbed runs left out</text>\n";
   double y = 48;
   for (const MachineSummary& m : r.machines) {
-    if (m.runs == 0) continue;  // the chart above says why
+    if (m.batches.empty() && m.left_out_figures.empty()) continue;
     out += "<text x=\"16\" y=\"" + fixed(y + 13) + "\">" + xml_text(row_name(m)) + "</text>\n";
     y += kNameLine;
     for (std::size_t b = 0; b < m.batches.size(); ++b) {
@@ -176,6 +160,17 @@ void write_batches_svg(const Report& r, const Sink& out_) {
       const double median_x = x(m.batch_medians[b]);
       out += "<line x1=\"" + fixed(median_x) + "\" y1=\"" + fixed(y) + "\" x2=\"" + fixed(median_x) + "\" y2=\"" +
              fixed(y + kLine) + "\" stroke=\"black\" stroke-width=\"2\"/></g>\n";
+      y += kLine;
+    }
+    if (!m.left_out_figures.empty()) {
+      out += "<g class=\"left-out\" fill=\"none\" stroke=\"#b42318\"><title>" +
+             xml_text(std::to_string(m.left_out_figures.size()) + " disturbed " +
+                      (m.left_out_figures.size() == 1 ? "run" : "runs") + " left out") +
+             "</title>";
+      for (const double figure : m.left_out_figures) {
+        out += "<circle cx=\"" + fixed(x(figure)) + "\" cy=\"" + fixed(y + kLine / 2) + "\" r=\"3\"/>";
+      }
+      out += "</g>\n";
       y += kLine;
     }
     y += 8;

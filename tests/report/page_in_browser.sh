@@ -2,8 +2,10 @@
 # The HTML report as a browser shows it: headless Chromium renders a page
 # over crafted logs whose names try to break out of the markup, and the
 # rendered document must hold one row a machine with its verdict, the
-# chart with a bar a machine, and no element the names smuggled in. The
-# screenshot stays as the test's artefact.
+# charts (the comparison with an interval a compared machine, a bar a
+# machine), no element the names smuggled in, and no text of a chart
+# past its picture's edges. The screenshots, at 1280 and 390 pixels wide
+# (a phone), stay as the test's artefacts.
 #   page_in_browser.sh PIBENCH CHROMIUM SCREENSHOT
 set -euo pipefail
 program=$1 chromium=$2 screenshot=$3
@@ -23,22 +25,53 @@ log() {  # machine figure...
   log '<script>document.title=\"pwned\"</script>' 470000 471000 472000 473000 474000 475000
   log 'slow & \"quoted\" <img src=x>' 400000 401000 402000 403000
   log 'same box' 450500 451500 452500 453500 454500
+  log 'a machine whose name is as long as a record allows' 300000.5 301000.25 302000.5 300100.5 300200.5 \
+    300300.5 300400.5 300500.5 300600.5 300700.5
 } >"$dir/runs.jsonl"
 "$program" --report --format html --reference 'reference box' "$dir/runs.jsonl" >"$dir/page.html"
-run_chromium() { timeout 120 "$chromium" --headless --no-sandbox --disable-gpu --hide-scrollbars "$@" 2>/dev/null; }
+run_chromium() {
+  timeout 120 "$chromium" --headless --no-sandbox --disable-gpu --hide-scrollbars --disable-background-networking \
+    --disable-component-update --no-first-run "$@" 2>/dev/null
+}
 run_chromium --dump-dom "file://$dir/page.html" >"$dir/dom.html"
-run_chromium --window-size=1500,1000 --screenshot="$screenshot" "file://$dir/page.html" >/dev/null
+run_chromium --window-size=1280,2400 --screenshot="$screenshot" "file://$dir/page.html" >/dev/null
+run_chromium --window-size=390,2400 --screenshot="${screenshot%.png}-390.png" "file://$dir/page.html" >/dev/null
+# The page with a script that measures every text of every chart against
+# its picture's box, as laid out in this browser's fonts.
+sed 's|</body>|<script>\
+let out = 0, texts = 0;\
+for (const svg of document.querySelectorAll("svg")) {\
+  const box = svg.viewBox.baseVal;\
+  for (const text of svg.querySelectorAll("text")) {\
+    const b = text.getBBox();\
+    texts++;\
+    if (b.x < box.x \|\| b.y < box.y \|\| b.x + b.width > box.x + box.width \|\| b.y + b.height > box.y + box.height) out++;\
+  }\
+}\
+document.body.setAttribute("data-texts", texts);\
+document.body.setAttribute("data-outside", out);\
+</script></body>|' "$dir/page.html" >"$dir/measured.html"
+run_chromium --dump-dom "file://$dir/measured.html" >"$dir/measured-dom.html"
 fail() { echo "page_in_browser: $1" >&2; exit 1; }
 rows=$(grep -o '<tr[ >]' "$dir/dom.html" | wc -l)
-[ "$rows" -eq 5 ] || fail "$rows table rows, not a header and 4 machines"
+[ "$rows" -eq 6 ] || fail "$rows table rows, not a header and 5 machines"
 for verdict in '>reference<' '>faster by ' '>slower by ' '>no difference found: '; do
   grep -q "$verdict" "$dir/dom.html" || fail "no $verdict in the rendered table"
 done
 bars=$(grep -o '<rect x=' "$dir/dom.html" | wc -l)
-[ "$bars" -eq 4 ] || fail "$bars bars in the chart, not 4"
+[ "$bars" -eq 5 ] || fail "$bars bars in the chart, not 5"
+intervals=$(grep -o 'class="interval"' "$dir/dom.html" | wc -l)
+[ "$intervals" -eq 4 ] || fail "$intervals intervals in the comparison, not one a machine compared"
+grep -q '<div class="table">' "$dir/dom.html" || fail "the table has no box of its own to scroll in"
+texts=$(sed -n 's/.*data-texts="\([0-9]*\)".*/\1/p' "$dir/measured-dom.html")
+outside=$(sed -n 's/.*data-outside="\([0-9]*\)".*/\1/p' "$dir/measured-dom.html")
+[ "${texts:-0}" -ge 30 ] || fail "the charts' texts were not measured (${texts:-none})"
+[ "$outside" = 0 ] || fail "$outside of $texts texts reach past their chart's edges"
 grep -q 'class="median-ci"' "$dir/dom.html" || fail "no median interval drawn"
 ! grep -q -i -E '<script|<img|<b>bold' "$dir/dom.html" || fail "a name or a fact became markup"
 grep -q '&lt;script&gt;' "$dir/dom.html" || fail "the name with markup is not shown as text"
 grep -q '<title>pibench: machines compared</title>' "$dir/dom.html" || fail "the page's title changed"
 [ -s "$screenshot" ] || fail "no screenshot"
-echo "page_in_browser: 4 machines, their verdicts and the chart rendered; screenshot $screenshot"
+[ -s "${screenshot%.png}-390.png" ] || fail "no screenshot at 390 pixels"
+echo "page_in_browser: 5 machines, their verdicts and the charts rendered, $texts texts inside their charts;" \
+  "screenshots $screenshot, ${screenshot%.png}-390.png"
