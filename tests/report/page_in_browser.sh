@@ -25,6 +25,7 @@ log() {  # machine figure...
   log '<script>document.title=\"pwned\"</script>' 470000 471000 472000 473000 474000 475000
   log 'slow & \"quoted\" <img src=x>' 400000 401000 402000 403000
   log 'same box' 450500 451500 452500 453500 454500
+  log 'turned \u202eabout' 450000 451000 452000
   log 'a machine whose name is as long as a record allows' 300000.5 301000.25 302000.5 300100.5 300200.5 \
     300300.5 300400.5 300500.5 300600.5 300700.5
 } >"$dir/runs.jsonl"
@@ -54,14 +55,14 @@ document.body.setAttribute("data-outside", out);\
 run_chromium --dump-dom "file://$dir/measured.html" >"$dir/measured-dom.html"
 fail() { echo "page_in_browser: $1" >&2; exit 1; }
 rows=$(grep -o '<tr[ >]' "$dir/dom.html" | wc -l)
-[ "$rows" -eq 6 ] || fail "$rows table rows, not a header and 5 machines"
+[ "$rows" -eq 7 ] || fail "$rows table rows, not a header and 6 machines"
 for verdict in '>reference<' '>faster by ' '>slower by ' '>no difference found: '; do
   grep -q "$verdict" "$dir/dom.html" || fail "no $verdict in the rendered table"
 done
 bars=$(grep -o '<rect x=' "$dir/dom.html" | wc -l)
-[ "$bars" -eq 5 ] || fail "$bars bars in the chart, not 5"
+[ "$bars" -eq 6 ] || fail "$bars bars in the chart, not 6"
 intervals=$(grep -o 'class="interval"' "$dir/dom.html" | wc -l)
-[ "$intervals" -eq 4 ] || fail "$intervals intervals in the comparison, not one a machine compared"
+[ "$intervals" -eq 5 ] || fail "$intervals intervals in the comparison, not one a machine compared"
 grep -q '<div class="table">' "$dir/dom.html" || fail "the table has no box of its own to scroll in"
 texts=$(sed -n 's/.*data-texts="\([0-9]*\)".*/\1/p' "$dir/measured-dom.html")
 outside=$(sed -n 's/.*data-outside="\([0-9]*\)".*/\1/p' "$dir/measured-dom.html")
@@ -70,8 +71,12 @@ outside=$(sed -n 's/.*data-outside="\([0-9]*\)".*/\1/p' "$dir/measured-dom.html"
 grep -q 'class="median-ci"' "$dir/dom.html" || fail "no median interval drawn"
 ! grep -q -i -E '<script|<img|<b>bold' "$dir/dom.html" || fail "a name or a fact became markup"
 grep -q '&lt;script&gt;' "$dir/dom.html" || fail "the name with markup is not shown as text"
+# A right-to-left override in a name cannot turn the page's words after it around.
+# (U+202E and U+FFFD as UTF-8 bytes, whatever the locale.)
+! grep -q "$(printf '\342\200\256')" "$dir/dom.html" || fail "a bidirectional control reached the page"
+grep -q "$(printf 'turned \357\277\275about')" "$dir/dom.html" || fail "the name with a bidirectional control is not shown"
 grep -q '<title>pibench: machines compared</title>' "$dir/dom.html" || fail "the page's title changed"
 [ -s "$screenshot" ] || fail "no screenshot"
 [ -s "${screenshot%.png}-390.png" ] || fail "no screenshot at 390 pixels"
-echo "page_in_browser: 5 machines, their verdicts and the charts rendered, $texts texts inside their charts;" \
+echo "page_in_browser: 6 machines, their verdicts and the charts rendered, $texts texts inside their charts;" \
   "screenshots $screenshot, ${screenshot%.png}-390.png"
