@@ -110,7 +110,7 @@ constexpr Column kColumns[] = {
     {"batch_medians", nullptr, 0, nullptr, nullptr,
      [](const MachineSummary& m) {
        Json medians = Json::array();
-       for (const double median : m.batch_medians) medians.push_back(median);
+       for (std::size_t b = 0; b < m.batches.size(); ++b) medians.push_back(m.batch_median(b));
        return medians;
      }},
     {"disturbed", "disturbed", 11, [](const MachineSummary& m) { return std::to_string(m.disturbed); },

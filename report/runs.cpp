@@ -13,7 +13,7 @@ void Runs::add(const Run& run) {
   }
   Figures& figures = row->second;
   figures.precise = figures.precise && run.precise;
-  if (run.facts) figures.facts = run.facts;
+  if (run.facts) figures.facts = std::make_shared<const MachineFacts>(*run.facts);
   // The batch is found before a disturbed run is left out, so that the
   // time between the runs around it stays what it was.
   std::int64_t group = 0;

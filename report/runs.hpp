@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,11 +62,11 @@ struct Batch {
 // The figures of one row, batch by batch.
 struct Figures {
   std::vector<Batch> batches;
-  int disturbed = 0;                  // runs found disturbed, whether their figures count or not
-  std::vector<double> left_out;       // the figures of the disturbed runs left out, in the order read
-  std::int64_t first_seen = 0;        // the row's place in the files, for a stable order
-  std::optional<MachineFacts> facts;  // of the row's last logged run
-  bool precise = true;                // every figure from a run log
+  int disturbed = 0;                          // runs found disturbed, whether their figures count or not
+  std::vector<double> left_out;               // the figures of the disturbed runs left out, in the order read
+  std::int64_t first_seen = 0;                // the row's place in the files, for a stable order
+  std::shared_ptr<const MachineFacts> facts;  // of the row's last logged run; none for record lines
+  bool precise = true;                        // every figure from a run log
 };
 
 // What the files held: the figures of each row, and the lines that were

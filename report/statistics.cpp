@@ -32,6 +32,12 @@ std::vector<std::size_t> outliers(const std::vector<double>& figures) {
   return found;
 }
 
+double MachineSummary::batch_median(std::size_t b) const {
+  std::vector<double> sorted = batches[b];
+  std::sort(sorted.begin(), sorted.end());
+  return median_of_sorted(sorted);
+}
+
 double finite_ratio(double a, double b) { return std::min(a / b, std::numeric_limits<double>::max()); }
 
 std::optional<Report> summarise(Runs runs, const std::optional<std::string>& reference) {
@@ -43,12 +49,9 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     std::vector<Batch>& batches = node.mapped().batches;
     std::vector<double> figures;
     Batches by_batch;
-    std::vector<double> batch_medians;
+    by_batch.reserve(batches.size());
     for (Batch& batch : batches) {
       figures.insert(figures.end(), batch.figures.begin(), batch.figures.end());
-      std::vector<double> sorted = batch.figures;
-      std::sort(sorted.begin(), sorted.end());
-      batch_medians.push_back(median_of_sorted(sorted));
       by_batch.push_back(std::move(batch.figures));
     }
     std::sort(figures.begin(), figures.end());
@@ -67,13 +70,12 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
       m.verdict = Verdict::kAllDisturbed;
     }
     m.precise = node.mapped().precise;
-    m.first_seen = node.mapped().first_seen;
+    m.first_seen = static_cast<int>(node.mapped().first_seen);
     m.disturbed = node.mapped().disturbed;
     m.left_out = all_runs ? 0 : m.disturbed;
     m.left_out_figures = std::move(node.mapped().left_out);
-    m.figures = std::move(figures);
+    m.median_ci = median_interval(figures);
     m.batches = std::move(by_batch);
-    m.batch_medians = std::move(batch_medians);
     m.facts = std::move(node.mapped().facts);
   }
   std::sort(report.machines.begin(), report.machines.end(), [](const MachineSummary& a, const MachineSummary& b) {
@@ -91,16 +93,18 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
   // The reference's row at each digit count and number of copies, since
   // only figures of the same kind compare, and each machine's at one copy
   // by digits.
+  // The medians at one copy only where a row of several copies needs them.
+  const bool copies =
+      std::any_of(report.machines.begin(), report.machines.end(), [](const MachineSummary& m) { return m.copies > 1; });
   std::map<std::pair<int, int>, const MachineSummary*> bases;
   std::map<std::pair<std::string, int>, double> single;
   for (const MachineSummary& m : report.machines) {
     if (m.runs == 0) continue;
     if (m.machine == report.reference) bases.try_emplace({m.digits, m.copies}, &m);
-    if (m.copies == 1) single.try_emplace({m.machine, m.digits}, m.median);
+    if (copies && m.copies == 1) single.try_emplace({m.machine, m.digits}, m.median);
   }
   for (MachineSummary& m : report.machines) {
     if (m.runs == 0) continue;
-    m.median_ci = median_interval(m.figures);
     if (m.copies > 1) {
       const auto one = single.find({m.machine, m.digits});
       if (one != single.end()) m.scaling = finite_ratio(m.median, one->second * m.copies);
@@ -121,15 +125,16 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     }
     // One batch cannot show how the host's pace drifts between batches,
     // and runs within a batch share it: no verdict rests on them alone.
-    m.ratio = batch_ratio(m.batches, ref.batches);
-    if (!m.ratio) continue;
+    const std::optional<BatchRatio> ratio = batch_ratio(m.batches, ref.batches);
+    if (!ratio) continue;
+    m.ratio = std::make_unique<const BatchRatio>(*ratio);
     if (m.ratio->interval.low > 1) {
       m.verdict = Verdict::kFaster;
     } else if (m.ratio->interval.high < 1) {
       m.verdict = Verdict::kSlower;
     } else {
       m.verdict = Verdict::kNoDifference;
-      m.plan = plan_to_resolve(kResolvable, m.batches, ref.batches);
+      m.plan = std::make_unique<const Plan>(plan_to_resolve(kResolvable, m.batches, ref.batches));
     }
   }
   return report;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,7 +20,7 @@ constexpr double kResolvable = 0.01;  // the difference the advice plans for
 // kNoReference: the reference machine has no row at these copies;
 // kNoReferenceAtDigits: it has, but none at these digits; kAllDisturbed: the
 // row has no figure left to compare.
-enum class Verdict {
+enum class Verdict : std::uint8_t {
   kReference,
   kFaster,
   kSlower,
@@ -31,6 +32,7 @@ enum class Verdict {
 };
 const char* verdict_word(Verdict verdict);
 
+// Laid out small: a report of a million machines holds a million of these.
 struct MachineSummary {
   std::string machine;
   int digits;  // 0 when unknown
@@ -38,6 +40,12 @@ struct MachineSummary {
   // The runs counted; 0 when every run was disturbed and left out, and
   // then median, best, worst and spread are 0 and mean nothing.
   int runs;
+  int disturbed;              // runs found disturbed
+  int left_out;               // of them, left out of the figures
+  int reference_batches = 0;  // the batches of the row it was compared with
+  int first_seen;             // the row's place in the files
+  Verdict verdict = Verdict::kOneBatch;
+  bool precise;  // every figure from a run log
   double median, best, worst, spread;
   // To the reference machine's row at the same digits and copies, as the
   // ratio of their batches' geometric mean medians; nullopt when it has none.
@@ -46,20 +54,14 @@ struct MachineSummary {
   // at one copy and the same digits, 1 for perfect scaling; nullopt when
   // that row is missing.
   std::optional<double> scaling;
-  bool precise;  // every figure from a run log
-  std::int64_t first_seen;
-  int disturbed;                         // runs found disturbed
-  int left_out;                          // of them, left out of the figures
-  std::vector<double> left_out_figures;  // their figures, in the order read
-  std::vector<double> figures;           // sorted
-  Batches batches;                       // the figures batch by batch, in the order read
-  std::vector<double> batch_medians;     // in the same order
-  std::optional<Interval> median_ci;     // from 6 figures
-  std::optional<BatchRatio> ratio;       // against the reference, from 2 batches a side
-  Verdict verdict = Verdict::kOneBatch;
-  std::optional<Plan> plan;           // for no difference found: what would resolve 1 %
-  int reference_batches = 0;          // the batches of the row it was compared with
-  std::optional<MachineFacts> facts;  // of its last logged run
+  std::vector<double> left_out_figures;       // their figures, in the order read
+  Batches batches;                            // the figures batch by batch, in the order read
+  std::optional<Interval> median_ci;          // from 6 figures
+  std::unique_ptr<const BatchRatio> ratio;    // against the reference, from 2 batches a side
+  std::unique_ptr<const Plan> plan;           // for no difference found: what would resolve 1 %
+  std::shared_ptr<const MachineFacts> facts;  // of its last logged run
+
+  double batch_median(std::size_t b) const;  // worked out when asked: a row keeps no copy
 };
 
 struct Report {

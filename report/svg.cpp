@@ -151,13 +151,13 @@ void write_batches_svg(const Report& r, const Sink& out_) {
       const char* colour = b % 2 == 0 ? "#4a7ebb" : "#e07b00";
       const double line = y + kLine / 2;
       out += "<g fill=\"" + std::string(colour) + "\"><title>" +
-             xml_text("batch " + std::to_string(b + 1) + ": median " + figure_text(m.batch_medians[b]) + ", " +
+             xml_text("batch " + std::to_string(b + 1) + ": median " + figure_text(m.batch_median(b)) + ", " +
                       std::to_string(m.batches[b].size()) + (m.batches[b].size() == 1 ? " run" : " runs")) +
              "</title>";
       for (const double figure : m.batches[b]) {
         out += "<circle cx=\"" + fixed(x(figure)) + "\" cy=\"" + fixed(line) + "\" r=\"3\"/>";
       }
-      const double median_x = x(m.batch_medians[b]);
+      const double median_x = x(m.batch_median(b));
       out += "<line x1=\"" + fixed(median_x) + "\" y1=\"" + fixed(y) + "\" x2=\"" + fixed(median_x) + "\" y2=\"" +
              fixed(y + kLine) + "\" stroke=\"black\" stroke-width=\"2\"/></g>\n";
       y += kLine;
