@@ -2,8 +2,10 @@
 # The fleet playbook against real Ansible: three hosts on this machine, one
 # over the local connection and two over SSH on the loopback (an sshd of
 # the test's own on a free port), each in a directory of its own; one of
-# them cannot make its work directory. Then a second run, all at once,
-# where that host's architecture has no package; then remove.yml.
+# them cannot make its work directory, and a fourth cannot be reached.
+# Then a second run, all at once, where that host's architecture has no
+# package and another host's program computes a wrong digit; then
+# remove.yml.
 #   tests/deploy/measure_test.sh BUILD   (BUILD: the x86-64 build)
 set -euo pipefail
 # It installs a package and starts an sshd of its own.
@@ -32,6 +34,12 @@ if dpkg-query -W -f='${Status}' pibench 2>/dev/null | grep -q 'install ok instal
 else
   installed_here=true
 fi
+
+# A program that computes a wrong digit, and the controller's pibench,
+# which notes that it wrote the report.
+printf '#!/bin/sh\nPIBENCH_FAULT_GROUP=7 exec %s "$@"\n' "$build/tests/pibench_with_fault" >"$tmp/faulty"
+printf '#!/bin/sh\ntouch %s\nexec %s "$@"\n' "$tmp/reported" "$build/pibench" >"$tmp/report"
+chmod +x "$tmp/faulty" "$tmp/report"
 
 ssh-keygen -q -t ed25519 -N '' -f "$tmp/key"
 ssh-keygen -q -t ed25519 -N '' -f "$tmp/host_key"
@@ -79,7 +87,7 @@ pibench_runs=3
 pibench_warmup=0
 pibench_copies=false
 pibench_results=$tmp/results
-pibench_report_command=$build/pibench
+pibench_report_command=$tmp/report
 INVENTORY
 }
 play() {  # play INVENTORY PLAYBOOK [OPTION...]: its exit status
@@ -111,19 +119,25 @@ for host in alpha beta; do
   grep -vq "\"identifier\":\"$host\"" "$tmp/results/$host.jsonl" && fail "$host.jsonl: a line names another host"
   grep -q "^$host " "$tmp/results/report.txt" || { cat "$tmp/results/report.txt"; fail "report.txt has no row for $host"; }
 done
+[ -f "$tmp/reported" ] || fail "the report was not written by pibench_report_command"
 python3 -c 'import json, sys; r = json.load(open(sys.argv[1])); assert {m["machine"] for m in r["machines"]} >= {"alpha", "beta"}, r' \
   "$tmp/results/report.json" || fail "report.json"
 grep -q '>beta<' "$tmp/results/report.html" || fail "report.html has no row for beta"
 
-echo "second run: all at once, gamma's architecture has no package"
-inventory "pibench_dist=$tmp/empty pibench_install=true" >"$tmp/hosts2"
+echo "second run: all at once, gamma's architecture has no package, epsilon computes a wrong digit"
+inventory "pibench_dist=$tmp/empty pibench_install=true" \
+  "epsilon ansible_connection=local pibench_install=false pibench_command=$tmp/faulty" >"$tmp/hosts2"
 status=$(play "$tmp/hosts2" measure.yml -e pibench_parallel=true)
 [ "$status" -ne 0 ] || { cat "$tmp/play.out"; fail "the play ended 0 with a host failed"; }
 expect_lines alpha 12
 expect_lines beta 6
-grep -qx "gamma: Stop where there is none: no pibench package for x86_64 in $tmp/empty" "$tmp/results/failed.txt" ||
+grep -qx "gamma: Stop where there is none: no pibench package for x86_64 in $tmp/empty" "$tmp/results/failed.txt" &&
+  grep -qx "epsilon: Run a batch of one copy: STOP 904 statement executed" "$tmp/results/failed.txt" ||
   fail "failed.txt: $(cat "$tmp/results/failed.txt")"
-[ "$(wc -l <"$tmp/results/failed.txt")" -eq 1 ] || fail "failed.txt: $(cat "$tmp/results/failed.txt")"
+[ "$(wc -l <"$tmp/results/failed.txt")" -eq 2 ] || fail "failed.txt: $(cat "$tmp/results/failed.txt")"
+# The run that stopped is logged, and fetched.
+expect_lines epsilon 1
+grep -q '"stop":904' "$tmp/results/epsilon.jsonl" || fail "epsilon.jsonl: $(cat "$tmp/results/epsilon.jsonl")"
 python3 -c 'import json, sys; r = json.load(open(sys.argv[1])); assert all(m["batches"] == 2 for m in r["machines"] if m["machine"] == "beta"), r' \
   "$tmp/results/report.json" || fail "report.json does not hold both of beta's batches"
 
