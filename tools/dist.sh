@@ -6,8 +6,7 @@
 # for its Depends).
 #   tools/dist.sh                 builds each program for the packages alone
 #   tools/dist.sh --from-builds   packs the programs of each preset's own build
-#                                 (the test stages'), building what is missing;
-#                                 riscv64's static program is built apart
+#                                 (the test stages'), building what is missing
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -18,15 +17,14 @@ rm -rf dist
 mkdir dist
 for preset in release aarch64 armhf i686 riscv64 windows; do
   echo "=== $preset"
-  if $from_builds && [ "$preset" != riscv64 ]; then
+  if $from_builds; then
     build=build-$preset  # each preset's binaryDir
     [ "$preset" = release ] && build=build
     [ -f "$build/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
-    cmake --build "$build" --target pibench
+    cmake --build "$build" --target pibench $([ "$preset" = riscv64 ] && echo pibench_static)
   else
     build="build-dist/$preset"
     options=(-DBUILD_TESTING=OFF -DPIBENCH_BENCH=OFF)
-    [ "$preset" = riscv64 ] && options+=(-DPIBENCH_STATIC=ON)
     cmake --preset "$preset" -B "$build" --no-warn-unused-cli "${options[@]}" >/dev/null
     cmake --build "$build"
   fi
