@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <iterator>
+#include <nlohmann/json.hpp>
 
 namespace report {
 

@@ -2,7 +2,7 @@
 // The columns of a report's row after the machine, listed once for every
 // format that has columns.
 #include <charconv>
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 #include <span>
 #include <string>
 

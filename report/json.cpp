@@ -1,5 +1,7 @@
 // JSON: {"reference", "skipped_lines", "left_out", "machines": [...]}, numbers
 // as numbers.
+#include <nlohmann/json.hpp>
+
 #include "report/columns.hpp"
 #include "report/formats.hpp"
 
