@@ -64,7 +64,7 @@ stage package bash -c 'bash tools/dist.sh --from-builds && bash tools/package-te
 stage ansible bash -c '{ [ -f build/CMakeCache.txt ] || cmake --preset release >/dev/null; } &&
   bash tests/deploy/measure_test.sh build'
 stage lint bash tools/lint.sh
-stage fuzz bash tools/fuzz.sh 20
+stage fuzz bash tools/fuzz.sh 25
 
 echo "passed: ${passed[*]/%/;}"
 ((${#failed[@]})) && echo "failed: ${failed[*]/%/;}"
