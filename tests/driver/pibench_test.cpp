@@ -799,7 +799,7 @@ void expect_interrupted_run_leaves_no_mix(int sig, int delay_ms, const std::stri
 
 TEST(Pibench, InterruptedRunsEndByTheSignal) {
   SKIP_ON_WINDOWS("POSIX signals; the console events have no test driver under wine");
-  const std::string answer = emulated_or("64000\n", "16000\n");
+  const std::string answer = emulated_or("32000\n", "8000\n");
   const WholeRun whole = run_whole(answer);
   std::mt19937 rng(99);
   for (int round = 0; round < 12; ++round) {
