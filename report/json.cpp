@@ -11,30 +11,55 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-std::string dumped(const Json& value, int indent) {
-  return value.dump(indent, ' ', false, Json::error_handler_t::replace);
-}
+// Values written as dump(-1) writes them, by one serializer into one
+// buffer: dump() sets a serializer up for each value, and a million rows
+// have 25 million values.
+class Writer {
+ public:
+  explicit Writer(const Sink& out) : out_(out) {}
+  void text(std::string_view text) { buffer_ += text; }
+  void value(const Json& value) { serializer_.dump(value, false, false, 0); }
+  void flush() {
+    out_(buffer_);
+    buffer_.clear();
+  }
+
+ private:
+  const Sink& out_;
+  std::string buffer_;
+  nlohmann::detail::serializer<Json> serializer_{nlohmann::detail::output_adapter<char, std::string>(buffer_), ' ',
+                                                 Json::error_handler_t::replace};
+};
 
 }  // namespace
 
 void write_json(const Report& r, const Sink& out) {
   Json by_reason = Json::object();
   for (const auto& [kind, count] : r.left_out) by_reason[kind] = count;
-  out("{\n  \"reference\": " + (r.reference.empty() ? std::string("null") : dumped(Json(r.reference), -1)) +
-      ",\n  \"skipped_lines\": " + std::to_string(r.skipped_lines) + ",\n  \"left_out\": " +
-      dumped(Json{{"disturbed", r.left_out_runs}, {"by_reason", by_reason}}, -1) + ",\n  \"machines\": [");
+  Writer w(out);
+  w.text("{\n  \"reference\": ");
+  w.value(r.reference.empty() ? Json(nullptr) : Json(r.reference));
+  w.text(",\n  \"skipped_lines\": " + std::to_string(r.skipped_lines) + ",\n  \"left_out\": ");
+  w.value(Json{{"disturbed", r.left_out_runs}, {"by_reason", by_reason}});
+  w.text(",\n  \"machines\": [");
   bool first = true;
   for (const MachineSummary& m : r.machines) {
     // Laid out as nlohmann's dump(2) lays out an object, a member a line.
-    std::string row =
-        (first ? "\n    {\n      \"machine\": " : ",\n    {\n      \"machine\": ") + dumped(Json(m.machine), -1);
+    w.text(first ? "\n    {\n      \"machine\": " : ",\n    {\n      \"machine\": ");
+    w.value(Json(m.machine));
     for (const Column& c : columns()) {
-      if (c.json != nullptr) row += ",\n      \"" + std::string(c.key) + "\": " + dumped(c.json(m), -1);
+      if (c.json == nullptr) continue;
+      w.text(",\n      \"");
+      w.text(c.key);
+      w.text("\": ");
+      w.value(c.json(m));
     }
-    out(row + "\n    }");
+    w.text("\n    }");
+    w.flush();
     first = false;
   }
-  out(first ? "]\n}\n" : "\n  ]\n}\n");
+  w.text(first ? "]\n}\n" : "\n  ]\n}\n");
+  w.flush();
 }
 
 }  // namespace report
