@@ -111,16 +111,16 @@ void run_report(const std::vector<std::string>& arguments) {
   if (a.reference) {
     // Only a machine with figures left can be the reference.
     const std::string wanted = runtime::displayable(*a.reference);
-    const auto has_figures = [](const auto& row) { return !row.second.batches.empty(); };
-    const auto named = [&](const auto& row) { return row.first.machine == wanted; };
+    const auto has_figures = [](const Row& row) { return !row.figures.batches.empty(); };
+    const auto named = [&](const Row& row) { return row.key.machine == wanted; };
     if (std::none_of(runs.rows().begin(), runs.rows().end(),
-                     [&](const auto& row) { return named(row) && has_figures(row); })) {
+                     [&](const Row& row) { return named(row) && has_figures(row); })) {
       if (std::any_of(runs.rows().begin(), runs.rows().end(), named)) {
         usage_error("'" + wanted + "' cannot be the reference: every run of it was disturbed (--all-runs keeps them)");
       }
       std::set<std::string> names;
       for (const auto& row : runs.rows()) {
-        if (has_figures(row)) names.insert(row.first.machine);
+        if (has_figures(row)) names.insert(row.key.machine);
       }
       std::string list;
       for (const std::string& name : names) list += (list.empty() ? "'" : ", '") + name + "'";

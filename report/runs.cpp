@@ -6,12 +6,13 @@ namespace report {
 
 void Runs::add(const Run& run) {
   RowKey key{runtime::displayable(run.machine), run.digits, run.copies};
-  auto row = rows_.find(key);
-  if (row == rows_.end()) {
-    row = rows_.emplace(key, Figures{}).first;
-    row->second.first_seen = static_cast<std::int64_t>(rows_.size());
+  auto entry = index_.find(Probe{key, rows_});
+  if (entry == index_.end()) {
+    entry = index_.insert(Entry{RowKeyHash()(key), rows_.size()}).first;
+    rows_.push_back(Row{std::move(key), Figures{}});
   }
-  Figures& figures = row->second;
+  Row& row = rows_[entry->row];
+  Figures& figures = row.figures;
   figures.precise = figures.precise && run.precise;
   if (run.facts) figures.facts = std::make_shared<const MachineFacts>(*run.facts);
   // The batch is found before a disturbed run is left out, so that the
@@ -20,7 +21,7 @@ void Runs::add(const Run& run) {
   if (run.batch.empty() && !run.precise) group = run.source;
   if (run.batch.empty() && run.precise) {
     const double start = run.start.value_or(0);
-    auto [last, fresh] = unnamed_.try_emplace(std::move(key), Unnamed{run.source, 0, 0});
+    auto [last, fresh] = unnamed_.try_emplace(row.key, Unnamed{run.source, 0, 0});
     Unnamed& u = last->second;
     if (fresh || !run.start || u.source != run.source || !(start - u.end < kBatchGap && start - u.end > -kBatchGap)) {
       u.group = -++inferred_;
@@ -38,15 +39,27 @@ void Runs::add(const Run& run) {
       return;
     }
   }
+  std::uint32_t name = 0;
+  if (!run.batch.empty()) {
+    name = batch_names_.try_emplace(run.batch, static_cast<std::uint32_t>(batch_names_.size() + 1)).first->second;
+  }
   // Lines of a batch mostly follow each other: the last batch is tried first.
   auto batch = figures.batches.rbegin();
-  while (batch != figures.batches.rend() && !(batch->group == group && batch->id == run.batch)) ++batch;
+  while (batch != figures.batches.rend() && !(batch->group == group && batch->name == name)) ++batch;
   if (batch == figures.batches.rend()) {
-    figures.batches.push_back(Batch{run.batch, group, {}});
+    figures.batches.push_back(Batch{name, group, {}});
     figures.batches.back().figures.push_back(run.figure);
   } else {
     batch->figures.push_back(run.figure);
   }
+}
+
+Runs::Rows Runs::take_rows() && {
+  index_ = decltype(index_)();
+  index_memory_.reset();
+  unnamed_ = decltype(unnamed_)();
+  batch_names_ = decltype(batch_names_)();
+  return std::move(rows_);
 }
 
 }  // namespace report

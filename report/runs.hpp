@@ -1,13 +1,16 @@
 #pragma once
 // The figures of every machine, as the report gathers them from files.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace report {
@@ -46,7 +49,7 @@ struct RowKey {
   auto operator<=>(const RowKey&) const = default;
 };
 struct RowKeyHash {
-  std::size_t operator()(const RowKey& key) const {
+  std::size_t operator()(const RowKey& key) const noexcept {
     const auto mixed = static_cast<std::size_t>(key.digits) * 1031 + static_cast<std::size_t>(key.copies);
     return std::hash<std::string>()(key.machine) ^ mixed * 0x9E3779B97F4A7C15u;
   }
@@ -54,7 +57,7 @@ struct RowKeyHash {
 
 // The figures of one batch of a row, in the order read.
 struct Batch {
-  std::string id;      // a log's batch; empty when the batch was inferred
+  std::uint32_t name;  // a log's batch, counted from 1 in Runs; 0 when the batch was inferred
   std::int64_t group;  // a record file's number, or an inferred batch's (negative)
   std::vector<double> figures;
 };
@@ -64,9 +67,14 @@ struct Figures {
   std::vector<Batch> batches;
   int disturbed = 0;                          // runs found disturbed, whether their figures count or not
   std::vector<double> left_out;               // the figures of the disturbed runs left out, in the order read
-  std::int64_t first_seen = 0;                // the row's place in the files, for a stable order
   std::shared_ptr<const MachineFacts> facts;  // of the row's last logged run; none for record lines
   bool precise = true;                        // every figure from a run log
+};
+
+// A row: its key and its figures.
+struct Row {
+  RowKey key;
+  Figures figures;
 };
 
 // What the files held: the figures of each row, and the lines that were
@@ -87,11 +95,13 @@ class Runs {
   std::map<std::string, int> left_out;
   int left_out_runs = 0;
 
-  using Rows = std::unordered_map<RowKey, Figures, RowKeyHash>;
+  // In the order the files first had them: a row's place is its order
+  // among equal medians.
+  using Rows = std::deque<Row>;
   static constexpr double kBatchGap = 60;  // seconds between an older log's batches
   const Rows& rows() const { return rows_; }
   // The rows, handed over: the summary takes them apart one by one.
-  Rows take_rows() && { return std::move(rows_); }
+  Rows take_rows() &&;
 
  private:
   // Where the batch of a line of an older log ends: the row's last such
@@ -101,10 +111,38 @@ class Runs {
     double end;
     std::int64_t group;
   };
+  // A row's place in rows_, found by its key without a second copy of it:
+  // an entry keeps the key's hash, and a lookup brings the key and rows_.
+  struct Entry {
+    std::size_t hash;
+    std::size_t row;
+  };
+  struct Probe {
+    const RowKey& key;
+    const Rows& rows;
+  };
+  struct EntryHash {
+    using is_transparent = void;
+    std::size_t operator()(const Entry& entry) const noexcept { return entry.hash; }
+    std::size_t operator()(const Probe& probe) const noexcept { return RowKeyHash()(probe.key); }
+  };
+  struct EntryEqual {
+    using is_transparent = void;
+    bool operator()(const Entry& a, const Entry& b) const noexcept { return a.row == b.row; }
+    bool operator()(const Probe& p, const Entry& e) const noexcept { return p.rows[e.row].key == p.key; }
+    bool operator()(const Entry& e, const Probe& p) const noexcept { return p.rows[e.row].key == p.key; }
+  };
   std::int64_t inferred_ = 0;
   std::unordered_map<RowKey, Unnamed, RowKeyHash> unnamed_;
+  std::unordered_map<std::string, std::uint32_t> batch_names_;  // a log's batches, each a number
   bool all_runs_;
   Rows rows_;
+  // The index's nodes in blocks of their own, given back whole with the
+  // index: a million rows leave no holes among the rows' own memory. (A
+  // copy's index takes the heap's.)
+  std::shared_ptr<std::pmr::monotonic_buffer_resource> index_memory_ =
+      std::make_shared<std::pmr::monotonic_buffer_resource>();
+  std::pmr::unordered_set<Entry, EntryHash, EntryEqual> index_{index_memory_.get()};
 };
 
 }  // namespace report

@@ -32,21 +32,47 @@ std::vector<std::size_t> outliers(const std::vector<double>& figures) {
   return found;
 }
 
-double MachineSummary::batch_median(std::size_t b) const {
-  std::vector<double> sorted = batches[b];
-  std::sort(sorted.begin(), sorted.end());
-  return median_of_sorted(sorted);
-}
+double MachineSummary::batch_median(std::size_t b) const { return median_of(batches[b]); }
 
 double finite_ratio(double a, double b) { return std::min(a / b, std::numeric_limits<double>::max()); }
+
+namespace {
+
+// The summaries, in the order they were first seen, by their medians, the
+// fastest first: their places sorted, then each moved once to its own.
+void fastest_first(std::deque<MachineSummary>& machines) {
+  std::vector<std::pair<double, std::size_t>> places;
+  places.reserve(machines.size());
+  for (const MachineSummary& m : machines) places.emplace_back(-m.median, places.size());
+  std::sort(places.begin(), places.end());
+  // Each cycle of the permutation in turn; a place is marked done as its
+  // summary arrives.
+  constexpr std::size_t kDone = std::numeric_limits<std::size_t>::max();
+  for (std::size_t start = 0; start < places.size(); ++start) {
+    if (places[start].second == kDone) continue;
+    MachineSummary held = std::move(machines[start]);
+    std::size_t to = start;
+    for (std::size_t from = places[to].second; from != start; from = places[to].second) {
+      machines[to] = std::move(machines[from]);
+      places[to].second = kDone;
+      to = from;
+    }
+    machines[to] = std::move(held);
+    places[to].second = kDone;
+  }
+}
+
+}  // namespace
 
 std::optional<Report> summarise(Runs runs, const std::optional<std::string>& reference) {
   Report report{"", runs.skipped_lines, runs.left_out, runs.left_out_runs, {}};
   const bool all_runs = runs.all_runs();
   Runs::Rows rows = std::move(runs).take_rows();
-  while (!rows.empty()) {
-    auto node = rows.extract(rows.begin());
-    std::vector<Batch>& batches = node.mapped().batches;
+  // Each row is given back as its summary is made, so that the two never
+  // both take the memory of a million rows.
+  for (int first_seen = 0; !rows.empty(); ++first_seen, rows.pop_front()) {
+    Row& row = rows.front();
+    std::vector<Batch>& batches = row.figures.batches;
     std::vector<double> figures;
     Batches by_batch;
     by_batch.reserve(batches.size());
@@ -56,9 +82,9 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     }
     std::sort(figures.begin(), figures.end());
     MachineSummary& m = report.machines.emplace_back();
-    m.machine = std::move(node.key().machine);
-    m.digits = node.key().digits;
-    m.copies = node.key().copies;
+    m.machine = std::move(row.key.machine);
+    m.digits = row.key.digits;
+    m.copies = row.key.copies;
     m.runs = static_cast<int>(figures.size());
     if (!figures.empty()) {
       m.median = median_of_sorted(figures);
@@ -69,18 +95,16 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
       m.median = m.best = m.worst = m.spread = 0;
       m.verdict = Verdict::kAllDisturbed;
     }
-    m.precise = node.mapped().precise;
-    m.first_seen = static_cast<int>(node.mapped().first_seen);
-    m.disturbed = node.mapped().disturbed;
+    m.precise = row.figures.precise;
+    m.first_seen = first_seen;
+    m.disturbed = row.figures.disturbed;
     m.left_out = all_runs ? 0 : m.disturbed;
-    m.left_out_figures = std::move(node.mapped().left_out);
+    m.left_out_figures = std::move(row.figures.left_out);
     m.median_ci = median_interval(figures);
     m.batches = std::move(by_batch);
-    m.facts = std::move(node.mapped().facts);
+    m.facts = std::move(row.figures.facts);
   }
-  std::sort(report.machines.begin(), report.machines.end(), [](const MachineSummary& a, const MachineSummary& b) {
-    return a.median != b.median ? a.median > b.median : a.first_seen < b.first_seen;
-  });
+  fastest_first(report.machines);
   const std::string wanted = reference ? runtime::displayable(*reference) : "";
   const auto named = std::find_if(report.machines.begin(), report.machines.end(), [&](const MachineSummary& m) {
     return m.runs > 0 && (!reference || m.machine == wanted);
@@ -96,11 +120,15 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
   // The medians at one copy only where a row of several copies needs them.
   const bool copies =
       std::any_of(report.machines.begin(), report.machines.end(), [](const MachineSummary& m) { return m.copies > 1; });
-  std::map<std::pair<int, int>, const MachineSummary*> bases;
+  struct Base {
+    const MachineSummary* row;
+    double centre;
+  };
+  std::map<std::pair<int, int>, Base> bases;
   std::map<std::pair<std::string, int>, double> single;
   for (const MachineSummary& m : report.machines) {
     if (m.runs == 0) continue;
-    if (m.machine == report.reference) bases.try_emplace({m.digits, m.copies}, &m);
+    if (m.machine == report.reference) bases.try_emplace({m.digits, m.copies}, Base{&m, batch_centre(m.batches)});
     if (copies && m.copies == 1) single.try_emplace({m.machine, m.digits}, m.median);
   }
   for (MachineSummary& m : report.machines) {
@@ -116,8 +144,8 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
       m.verdict = at_copies ? Verdict::kNoReferenceAtDigits : Verdict::kNoReference;
       continue;
     }
-    const MachineSummary& ref = *base->second;
-    m.relative = finite_ratio(batch_centre(m.batches), batch_centre(ref.batches));
+    const MachineSummary& ref = *base->second.row;
+    m.relative = finite_ratio(batch_centre(m.batches), base->second.centre);
     m.reference_batches = static_cast<int>(ref.batches.size());
     if (&m == &ref) {
       m.verdict = Verdict::kReference;

@@ -38,6 +38,10 @@ std::optional<BatchRatio> batch_ratio(const Batches& row, const Batches& referen
 // Geometric mean of the batches' medians: what a row compares by.
 double batch_centre(const Batches& batches);
 
+// The median of finite figures, in any order: the mean of the middle two for
+// an even count.
+double median_of(const std::vector<double>& values);
+
 // What would resolve a difference of `difference` (0.01 for 1 %) between
 // two machines as noisy as these at both levels: the batches a side and the
 // runs in each that cost least (Kalibera and Jones's optimal repetition

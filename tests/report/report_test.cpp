@@ -395,7 +395,7 @@ TEST(Report, ACopyOfRunsStandsAlone) {
   copy.add(report::Run{"a", 0, 2.0, false, {}});
   copy.add(report::Run{"b", 0, 2.0, false, {}});
   EXPECT_EQ(runs.rows().size(), 1u);
-  EXPECT_EQ(runs.rows().begin()->second.batches.size(), 1u);
+  EXPECT_EQ(runs.rows().front().figures.batches.size(), 1u);
 }
 
 }  // namespace
