@@ -6,9 +6,10 @@ namespace report {
 
 void Runs::add(const Run& run) {
   RowKey key{runtime::displayable(run.machine), run.digits, run.copies};
-  auto entry = index_.find(Probe{key, rows_});
+  const std::size_t hash = RowKeyHash()(key);
+  auto entry = index_.find(Probe{key, hash, rows_});
   if (entry == index_.end()) {
-    entry = index_.insert(Entry{RowKeyHash()(key), rows_.size()}).first;
+    entry = index_.insert(Entry{hash, rows_.size()}).first;
     rows_.push_back(Row{std::move(key), Figures{}});
   }
   Row& row = rows_[entry->row];

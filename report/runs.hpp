@@ -117,20 +117,23 @@ class Runs {
     std::size_t hash;
     std::size_t row;
   };
+  // A key is compared with a row's only when their hashes are equal.
   struct Probe {
     const RowKey& key;
+    std::size_t hash;
     const Rows& rows;
+    bool operator==(const Entry& e) const noexcept { return hash == e.hash && rows[e.row].key == key; }
   };
   struct EntryHash {
     using is_transparent = void;
     std::size_t operator()(const Entry& entry) const noexcept { return entry.hash; }
-    std::size_t operator()(const Probe& probe) const noexcept { return RowKeyHash()(probe.key); }
+    std::size_t operator()(const Probe& probe) const noexcept { return probe.hash; }
   };
   struct EntryEqual {
     using is_transparent = void;
     bool operator()(const Entry& a, const Entry& b) const noexcept { return a.row == b.row; }
-    bool operator()(const Probe& p, const Entry& e) const noexcept { return p.rows[e.row].key == p.key; }
-    bool operator()(const Entry& e, const Probe& p) const noexcept { return p.rows[e.row].key == p.key; }
+    bool operator()(const Probe& p, const Entry& e) const noexcept { return p == e; }
+    bool operator()(const Entry& e, const Probe& p) const noexcept { return p == e; }
   };
   std::int64_t inferred_ = 0;
   std::unordered_map<RowKey, Unnamed, RowKeyHash> unnamed_;

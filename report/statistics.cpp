@@ -32,7 +32,10 @@ std::vector<std::size_t> outliers(const std::vector<double>& figures) {
   return found;
 }
 
-double MachineSummary::batch_median(std::size_t b) const { return median_of(batches[b]); }
+double MachineSummary::batch_median(std::size_t b) const {
+  // A row of one batch has the batch's median: its figures need not be read.
+  return batches.size() == 1 ? median : median_of(batches[b]);
+}
 
 double finite_ratio(double a, double b) { return std::min(a / b, std::numeric_limits<double>::max()); }
 
@@ -91,8 +94,9 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
       m.best = figures.back();
       m.worst = figures.front();
       m.spread = finite_ratio(figures.back() - figures.front(), m.median);
+      m.centre = batch_centre(by_batch);
     } else {
-      m.median = m.best = m.worst = m.spread = 0;
+      m.median = m.best = m.worst = m.spread = m.centre = 0;
       m.verdict = Verdict::kAllDisturbed;
     }
     m.precise = row.figures.precise;
@@ -128,7 +132,7 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
   std::map<std::pair<std::string, int>, double> single;
   for (const MachineSummary& m : report.machines) {
     if (m.runs == 0) continue;
-    if (m.machine == report.reference) bases.try_emplace({m.digits, m.copies}, Base{&m, batch_centre(m.batches)});
+    if (m.machine == report.reference) bases.try_emplace({m.digits, m.copies}, Base{&m, m.centre});
     if (copies && m.copies == 1) single.try_emplace({m.machine, m.digits}, m.median);
   }
   for (MachineSummary& m : report.machines) {
@@ -145,7 +149,7 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
       continue;
     }
     const MachineSummary& ref = *base->second.row;
-    m.relative = finite_ratio(batch_centre(m.batches), base->second.centre);
+    m.relative = finite_ratio(m.centre, base->second.centre);
     m.reference_batches = static_cast<int>(ref.batches.size());
     if (&m == &ref) {
       m.verdict = Verdict::kReference;

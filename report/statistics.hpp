@@ -47,6 +47,7 @@ struct MachineSummary {
   Verdict verdict = Verdict::kOneBatch;
   bool precise;  // every figure from a run log
   double median, best, worst, spread;
+  double centre;  // the geometric mean of its batches' medians; 0 with no figures
   // To the reference machine's row at the same digits and copies, as the
   // ratio of their batches' geometric mean medians; nullopt when it has none.
   std::optional<double> relative;
