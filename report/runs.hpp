@@ -88,6 +88,12 @@ class Runs {
  public:
   // Disturbed runs are counted; their figures count only with `all_runs`.
   explicit Runs(bool all_runs = false) : all_runs_(all_runs) {}
+  // A copy or a move builds a new Runs; an assignment would keep the
+  // index's memory of the one assigned to while taking the other's.
+  Runs(const Runs&) = default;
+  Runs(Runs&&) = default;
+  Runs& operator=(const Runs&) = delete;
+  Runs& operator=(Runs&&) = delete;
   void add(const Run& run);
   bool all_runs() const { return all_runs_; }
   std::int64_t skipped_lines = 0;
