@@ -5,6 +5,8 @@
 #include <iterator>
 #include <nlohmann/json.hpp>
 
+#include "report/history.hpp"
+
 namespace report {
 
 namespace {
@@ -56,11 +58,53 @@ std::string verdict_text(const MachineSummary& m) {
   }
 }
 
-// The batches a verdict rests on: the row's against the reference's.
+// The batches a verdict rests on: the row's against the reference's,
+// each since its last change.
 std::string basis_text(const MachineSummary& m) {
   if (m.verdict == Verdict::kReference || !m.relative) return "";
-  return std::to_string(m.batches.size()) + " vs " + std::to_string(m.reference_batches) +
-         (m.reference_batches == 1 ? " batch" : " batches");
+  return std::to_string(m.current_batches()) + " vs " + std::to_string(m.reference_batches) +
+         (m.reference_batches == 1 ? " batch" : " batches") + (m.since ? " since " + minute_text(*m.since) : "");
+}
+
+// {"batch", "start", "runs", "median"} for each batch in time order.
+Json history_json(const MachineSummary& m) {
+  Json batches = Json::array();
+  const auto start = [](const std::optional<double>& s) { return s ? Json(iso_text(*s)) : Json(nullptr); };
+  if (!m.history) {
+    if (m.runs == 0) return batches;
+    const std::optional<double> s = m.first_start;
+    return Json::array({Json{{"batch", 1}, {"start", start(s)}, {"runs", m.runs}, {"median", m.median}}});
+  }
+  for (std::size_t b = 0; b < m.history->batches.size(); ++b) {
+    const HistoryBatch& h = m.history->batches[b];
+    batches.push_back(Json{{"batch", b + 1}, {"start", start(h.start)}, {"runs", h.runs}, {"median", h.median}});
+  }
+  return batches;
+}
+
+Json changes_json(const MachineSummary& m) {
+  Json changes = Json::array();
+  if (!m.history) return changes;
+  for (const RowChange& c : m.history->changes) {
+    Json facts = Json::object();
+    for (const FactChange& f : c.facts) facts[f.name] = Json::array({f.before, f.after});
+    const std::optional<double>& s = m.history->batches[c.after].start;
+    changes.push_back(Json{{"after_batch", c.after},
+                           {"start", s ? Json(iso_text(*s)) : Json(nullptr)},
+                           {"ratio", rounded(c.ratio)},
+                           {"ratio_ci", Json::array({rounded(c.interval.low), rounded(c.interval.high)})},
+                           {"facts", facts}});
+  }
+  return changes;
+}
+
+std::string changes_count(const MachineSummary& m) { return std::to_string(m.history ? m.history->changes.size() : 0); }
+
+// The newest change: when, by how much and what changed with it.
+std::string newest_change(const MachineSummary& m) {
+  if (!m.history || m.history->changes.empty()) return "";
+  const RowChange& c = m.history->changes.back();
+  return when_words(*m.history, c) + ": " + change_words(c) + "; " + facts_words(c);
 }
 
 constexpr Column kColumns[] = {
@@ -126,6 +170,9 @@ constexpr Column kColumns[] = {
     // Last, so that the columns before keep their places.
     {"left_out", nullptr, 0, nullptr, [](const MachineSummary& m) { return std::to_string(m.left_out); },
      [](const MachineSummary& m) { return Json(m.left_out); }},
+    {"history", nullptr, 0, nullptr, nullptr, history_json},
+    {"changes", nullptr, 0, nullptr, changes_count, changes_json},
+    {"newest_change", nullptr, 0, nullptr, newest_change, nullptr},
 };
 
 }  // namespace

@@ -1,8 +1,11 @@
 // CSV: a header and a row a machine.
 #include <algorithm>
+#include <string_view>
+#include <vector>
 
 #include "report/columns.hpp"
 #include "report/formats.hpp"
+#include "report/history.hpp"
 
 namespace report {
 
@@ -19,16 +22,21 @@ std::string csv_field(const std::string& text) {
 }  // namespace
 
 void write_csv(const Report& r, const Sink& out) {
-  std::string line = "machine";
+  // The changes' columns only where a row was long enough to have one, so
+  // that a report of record files keeps its columns.
+  const bool histories = std::any_of(r.machines.begin(), r.machines.end(),
+                                     [](const MachineSummary& m) { return m.history && m.history->searched; });
+  std::vector<Column> shown;
   for (const Column& c : columns()) {
-    if (c.csv != nullptr) line += std::string(",") + c.key;
+    const std::string_view key = c.key;
+    if (c.csv != nullptr && (histories || (key != "changes" && key != "newest_change"))) shown.push_back(c);
   }
+  std::string line = "machine";
+  for (const Column& c : shown) line += std::string(",") + c.key;
   out(line + "\n");
   for (const MachineSummary& m : r.machines) {
     line = csv_field(m.machine);
-    for (const Column& c : columns()) {
-      if (c.csv != nullptr) line.append(",").append(csv_field(c.csv(m)));
-    }
+    for (const Column& c : shown) line.append(",").append(csv_field(c.csv(m)));
     out(line + "\n");
   }
 }

@@ -54,6 +54,9 @@ std::string batches_text();
 // text, Markdown and the page say it; empty when none was.
 std::string left_out_text(const Report& report);
 
+// The changes found in the rows' levels, a line each, as the text says them.
+std::string changes_text(const Report& report);
+
 // "N other lines skipped", as the text says it.
 std::string skipped_text(std::int64_t lines);
 

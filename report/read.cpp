@@ -128,8 +128,8 @@ std::optional<Run> log_run(std::string_view line) {
              facts_of(run),
              one_copy ? 1 : static_cast<int>(copies->get<std::uint64_t>())};
   logged.batch = string_at(run, key::kBatch).value_or("");
+  if (const std::optional<std::string> start = string_at(run, key::kStart)) logged.start = utc_seconds(*start);
   if (logged.batch.empty()) {
-    if (const std::optional<std::string> start = string_at(run, key::kStart)) logged.start = utc_seconds(*start);
     if (const Json* elapsed = member(run, key::kElapsed); elapsed != nullptr && elapsed->is_number()) {
       logged.elapsed = std::max(elapsed->get<double>(), 0.0);
     }

@@ -1,6 +1,8 @@
 #include "report/report.hpp"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <set>
@@ -47,8 +49,41 @@ struct Arguments {
   std::optional<std::string> reference;
   bool all_runs = false;
   bool wide = false;
+  std::optional<double> fail_on_change;  // seconds since 1970 in UTC
   std::vector<std::string> files;
 };
+
+// "2026-12-10", "2026-12-10T14:02", "2026-12-10T14:02:05", with "Z" or an
+// offset "+01:00" after a time: UTC when none is given.
+std::optional<double> since_seconds(const std::string& text) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, used = 0;
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &year, &month, &day, &used) != 3 || used != 10) return std::nullopt;
+  std::string rest = text.substr(10);
+  if (!rest.empty()) {
+    int more = 0;
+    if (std::sscanf(rest.c_str(), "T%2d:%2d%n", &hour, &minute, &more) != 2 || more != 6) return std::nullopt;
+    rest = rest.substr(6);
+    if (rest.size() >= 3 && rest[0] == ':') {
+      if (std::sscanf(rest.c_str(), ":%2d%n", &second, &more) != 1 || more != 3) return std::nullopt;
+      rest = rest.substr(3);
+    }
+  }
+  double offset = 0;
+  if (!rest.empty() && rest != "Z") {
+    int offset_hours = 0, offset_minutes = 0, more = 0;
+    if (text.size() == 10 || (rest[0] != '+' && rest[0] != '-') ||
+        std::sscanf(rest.c_str() + 1, "%2d:%2d%n", &offset_hours, &offset_minutes, &more) != 2 || more != 5 ||
+        rest.size() != 6) {
+      return std::nullopt;
+    }
+    offset = (rest[0] == '-' ? -1 : 1) * (offset_hours * 3600.0 + offset_minutes * 60.0);
+  }
+  const std::chrono::year_month_day date{std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
+                                         std::chrono::day(static_cast<unsigned>(day))};
+  if (!date.ok() || hour > 23 || minute > 59 || second > 60) return std::nullopt;
+  return static_cast<double>(std::chrono::sys_days(date).time_since_epoch().count()) * 86400 + hour * 3600.0 +
+         minute * 60.0 + second - offset;
+}
 
 Arguments parse(const std::vector<std::string>& arguments) {
   static const std::map<std::string, Format> kFormats = {{"text", Format::kText}, {"markdown", Format::kMarkdown},
@@ -57,10 +92,16 @@ Arguments parse(const std::vector<std::string>& arguments) {
   Arguments parsed;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& a = arguments[i];
-    if (a == "--format" || a == "--reference") {
+    if (a == "--format" || a == "--reference" || a == "--fail-on-change") {
       if (i + 1 == arguments.size()) usage_error(a + " needs a value");
       const std::string& value = arguments[++i];
-      if (a == "--reference") {
+      if (a == "--fail-on-change") {
+        parsed.fail_on_change = since_seconds(value);
+        if (!parsed.fail_on_change) {
+          usage_error("--fail-on-change needs a date or time as 2026-12-10 or 2026-12-10T14:02, not '" +
+                      runtime::displayable(value) + "'");
+        }
+      } else if (a == "--reference") {
         parsed.reference = value;
       } else if (const auto f = kFormats.find(value); f != kFormats.end()) {
         parsed.format = f->second;
@@ -143,6 +184,16 @@ void run_report(const std::vector<std::string>& arguments) {
         *report, a.format, [&](std::string_view piece) { output(piece); }, runtime::console_columns(kTextColumns));
   }
   output.flush();
+  // A change whose first batch after it started at or after the time asked.
+  if (a.fail_on_change) {
+    for (const MachineSummary& m : report->machines) {
+      if (!m.history) continue;
+      for (const RowChange& c : m.history->changes) {
+        const std::optional<double>& start = m.history->batches[c.after].start;
+        if (start && *start >= *a.fail_on_change) runtime::exit_with_status(3);
+      }
+    }
+  }
   runtime::stop();
 }
 

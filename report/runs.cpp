@@ -1,5 +1,8 @@
 #include "report/runs.hpp"
 
+#include <cmath>
+#include <limits>
+
 #include "runtime/text.hpp"
 
 namespace report {
@@ -15,7 +18,20 @@ void Runs::add(const Run& run) {
   Row& row = rows_[entry->row];
   Figures& figures = row.figures;
   figures.precise = figures.precise && run.precise;
-  if (run.facts) figures.facts = std::make_shared<const MachineFacts>(*run.facts);
+  std::uint32_t facts = 0;
+  if (run.facts) {
+    const MachineFacts& f = *run.facts;
+    std::string joined;
+    for (const std::string* fact : {&f.cpu, &f.logical_cpus, &f.os, &f.kernel, &f.governor, &f.build, &f.version}) {
+      joined += *fact;
+      joined += '\0';
+    }
+    const auto [known, fresh] =
+        facts_index_.try_emplace(std::move(joined), static_cast<std::uint32_t>(facts_.size() + 1));
+    if (fresh) facts_.push_back(std::make_shared<const MachineFacts>(f));
+    facts = known->second;
+    figures.facts = facts_[facts - 1];
+  }
   // The batch is found before a disturbed run is left out, so that the
   // time between the runs around it stays what it was.
   std::int64_t group = 0;
@@ -47,11 +63,14 @@ void Runs::add(const Run& run) {
   // Lines of a batch mostly follow each other: the last batch is tried first.
   auto batch = figures.batches.rbegin();
   while (batch != figures.batches.rend() && !(batch->group == group && batch->name == name)) ++batch;
+  const double start = run.start.value_or(std::numeric_limits<double>::quiet_NaN());
   if (batch == figures.batches.rend()) {
-    figures.batches.push_back(Batch{name, group, {}});
+    figures.batches.push_back(Batch{name, facts, group, {}, start});
     figures.batches.back().figures.push_back(run.figure);
   } else {
     batch->figures.push_back(run.figure);
+    if (facts != 0) batch->facts = facts;
+    if (!std::isnan(start) && !(batch->start <= start)) batch->start = start;
   }
 }
 
@@ -60,6 +79,7 @@ Runs::Rows Runs::take_rows() && {
   index_memory_.reset();
   unnamed_ = decltype(unnamed_)();
   batch_names_ = decltype(batch_names_)();
+  facts_index_ = decltype(facts_index_)();
   return std::move(rows_);
 }
 

@@ -35,7 +35,7 @@ struct Run {
   // log's line, which are put in batches by where and when they ran.
   std::string batch = {};
   int source = 0;                    // the file, counted from 0
-  std::optional<double> start = {};  // seconds since 1970 in UTC, an older log line's
+  std::optional<double> start = {};  // seconds since 1970 in UTC, when a log line tells
   double elapsed = 0;                // its interval, seconds
 };
 
@@ -57,9 +57,11 @@ struct RowKeyHash {
 
 // The figures of one batch of a row, in the order read.
 struct Batch {
-  std::uint32_t name;  // a log's batch, counted from 1 in Runs; 0 when the batch was inferred
-  std::int64_t group;  // a record file's number, or an inferred batch's (negative)
+  std::uint32_t name;   // a log's batch, counted from 1 in Runs; 0 when the batch was inferred
+  std::uint32_t facts;  // of its last logged run, counted from 1 in Runs::facts(); 0 for none
+  std::int64_t group;   // a record file's number, or an inferred batch's (negative)
   std::vector<double> figures;
+  double start;  // when its first run started, seconds since 1970 in UTC; NaN when no line tells
 };
 
 // The figures of one row, batch by batch.
@@ -106,6 +108,8 @@ class Runs {
   using Rows = std::deque<Row>;
   static constexpr double kBatchGap = 60;  // seconds between an older log's batches
   const Rows& rows() const { return rows_; }
+  // The distinct facts the logs held, each kept once.
+  const std::vector<std::shared_ptr<const MachineFacts>>& facts() const { return facts_; }
   // The rows, handed over: the summary takes them apart one by one.
   Rows take_rows() &&;
 
@@ -144,6 +148,8 @@ class Runs {
   std::int64_t inferred_ = 0;
   std::unordered_map<RowKey, Unnamed, RowKeyHash> unnamed_;
   std::unordered_map<std::string, std::uint32_t> batch_names_;  // a log's batches, each a number
+  std::vector<std::shared_ptr<const MachineFacts>> facts_;
+  std::unordered_map<std::string, std::uint32_t> facts_index_;  // the facts joined, to their number
   bool all_runs_;
   Rows rows_;
   // The index's nodes in blocks of their own, given back whole with the

@@ -37,6 +37,25 @@ double MachineSummary::batch_median(std::size_t b) const {
   return batches.size() == 1 ? median : median_of(batches[b]);
 }
 
+Batches MachineSummary::current_level() const {
+  if (!history || history->changes.empty()) return batches;
+  Batches current;
+  for (std::size_t b = history->current(); b < history->batches.size(); ++b) {
+    current.push_back(batches[history->batches[b].read]);
+  }
+  return current;
+}
+
+int MachineSummary::current_batches() const {
+  if (!history) return static_cast<int>(batches.size());
+  return static_cast<int>(history->batches.size() - history->current());
+}
+
+std::optional<double> MachineSummary::current_since() const {
+  if (!history || history->changes.empty()) return std::nullopt;
+  return history->batches[history->current()].start;
+}
+
 double finite_ratio(double a, double b) { return std::min(a / b, std::numeric_limits<double>::max()); }
 
 namespace {
@@ -69,6 +88,7 @@ void fastest_first(std::deque<MachineSummary>& machines) {
 
 std::optional<Report> summarise(Runs runs, const std::optional<std::string>& reference) {
   Report report{"", runs.skipped_lines, runs.left_out, runs.left_out_runs, {}};
+  const std::vector<std::shared_ptr<const MachineFacts>> facts = runs.facts();
   const bool all_runs = runs.all_runs();
   Runs::Rows rows = std::move(runs).take_rows();
   // Each row is given back as its summary is made, so that the two never
@@ -79,6 +99,15 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     std::vector<double> figures;
     Batches by_batch;
     by_batch.reserve(batches.size());
+    std::vector<HistoryBatch> history;
+    if (batches.size() > 1) {
+      history.reserve(batches.size());
+      for (const Batch& batch : batches) {
+        history.push_back(HistoryBatch{std::isnan(batch.start) ? std::nullopt : std::optional<double>(batch.start),
+                                       static_cast<int>(batch.figures.size()), median_of(batch.figures),
+                                       batch.facts == 0 ? nullptr : facts[batch.facts - 1], history.size()});
+      }
+    }
     for (Batch& batch : batches) {
       figures.insert(figures.end(), batch.figures.begin(), batch.figures.end());
       by_batch.push_back(std::move(batch.figures));
@@ -107,6 +136,8 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     m.median_ci = median_interval(figures);
     m.batches = std::move(by_batch);
     m.facts = std::move(row.figures.facts);
+    if (!history.empty()) m.history = std::make_unique<const History>(make_history(std::move(history)));
+    if (batches.size() == 1 && !std::isnan(batches.front().start)) m.first_start = batches.front().start;
   }
   fastest_first(report.machines);
   const std::string wanted = reference ? runtime::displayable(*reference) : "";
@@ -150,14 +181,24 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     }
     const MachineSummary& ref = *base->second.row;
     m.relative = finite_ratio(m.centre, base->second.centre);
-    m.reference_batches = static_cast<int>(ref.batches.size());
+    m.reference_batches = ref.current_batches();
     if (&m == &ref) {
       m.verdict = Verdict::kReference;
       continue;
     }
     // One batch cannot show how the host's pace drifts between batches,
     // and runs within a batch share it: no verdict rests on them alone.
-    const std::optional<BatchRatio> ratio = batch_ratio(m.batches, ref.batches);
+    // Each side's current level is compared: the batches since its last change.
+    const bool changed = m.current_batches() != static_cast<int>(m.batches.size()) ||
+                         ref.current_batches() != static_cast<int>(ref.batches.size());
+    const Batches row_level = changed ? m.current_level() : Batches(),
+                  ref_level = changed ? ref.current_level() : Batches();
+    const Batches& row_side = changed ? row_level : m.batches;
+    const Batches& ref_side = changed ? ref_level : ref.batches;
+    const std::optional<BatchRatio> ratio = batch_ratio(row_side, ref_side);
+    for (const std::optional<double>& since : {m.current_since(), ref.current_since()}) {
+      if (since && (!m.since || *since > *m.since)) m.since = since;
+    }
     if (!ratio) continue;
     m.ratio = std::make_unique<const BatchRatio>(*ratio);
     if (m.ratio->interval.low > 1) {
@@ -166,7 +207,7 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
       m.verdict = Verdict::kSlower;
     } else {
       m.verdict = Verdict::kNoDifference;
-      m.plan = std::make_unique<const Plan>(plan_to_resolve(kResolvable, m.batches, ref.batches));
+      m.plan = std::make_unique<const Plan>(plan_to_resolve(kResolvable, row_side, ref_side));
     }
   }
   return report;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "report/history.hpp"
 #include "report/runs.hpp"
 #include "report/uncertainty.hpp"
 
@@ -61,6 +62,19 @@ struct MachineSummary {
   std::unique_ptr<const BatchRatio> ratio;    // against the reference, from 2 batches a side
   std::unique_ptr<const Plan> plan;           // for no difference found: what would resolve 1 %
   std::shared_ptr<const MachineFacts> facts;  // of its last logged run
+  // Its batches in time order and the changes in its level; none for a
+  // row of one batch.
+  std::unique_ptr<const History> history;
+  std::optional<double> first_start;  // a row of one batch's start, when known
+  // When the later of the two current levels of a verdict began, when
+  // either side changed.
+  std::optional<double> since;
+  // The batches of its current level (since its last change), as read.
+  Batches current_level() const;
+  int current_batches() const;
+  // When its current level began: the start of the first batch after its
+  // last change; nullopt without a change.
+  std::optional<double> current_since() const;
 
   double batch_median(std::size_t b) const;  // worked out when asked: a row keeps no copy
 };

@@ -7,6 +7,7 @@
 
 #include "report/columns.hpp"
 #include "report/formats.hpp"
+#include "report/history.hpp"
 
 namespace report {
 
@@ -62,6 +63,25 @@ void write_text(const Report& r, const Sink& out) {
   out(text_notes(r));
 }
 
+std::string changes_text(const Report& r) {
+  std::string lines;
+  bool short_rows = false;
+  for (const MachineSummary& m : r.machines) {
+    if (!m.history) continue;
+    short_rows = short_rows || !m.history->searched;
+    for (const RowChange& c : m.history->changes) {
+      lines +=
+          "  " + m.machine + ", " + when_words(*m.history, c) + ": " + change_words(c) + "; " + facts_words(c) + "\n";
+    }
+  }
+  std::string text;
+  if (!lines.empty())
+    text = "Changes in a machine's level (1 % false alarms a row; since the last, its verdict):\n" + lines;
+  if (short_rows)
+    text += "Changes are looked for in rows of " + std::to_string(kMinChangeBatches) + " batches or more.\n";
+  return text;
+}
+
 std::string text_notes(const Report& r) {
   std::string notes = r.reference.empty()
                           ? "\nNo machine has a run left to compare.\n"
@@ -83,6 +103,7 @@ std::string text_notes(const Report& r) {
     notes += "Warning: the rows differ in digit count; only figures of the same count compare.\n";
   }
   notes += batches_text();
+  notes += changes_text(r);
   notes += left_out_text(r);
   if (r.skipped_lines > 0) notes += skipped_text(r.skipped_lines) + ".\n";
   return notes;

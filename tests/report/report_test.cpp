@@ -241,9 +241,10 @@ TEST(Report, HostileLinesThroughEveryFormat) {
         EXPECT_EQ(runtime::display_width(table[i].substr(0, table[i].find("  #"))), width) << table[i];
       }
     } else if (format == report::Format::kCsv) {
+      // Without a row long enough for a change, without the changes' two columns.
       for (const std::string& line : table)
         EXPECT_EQ(std::count(line.begin(), line.end(), ','),
-                  std::ranges::count_if(report::columns(), [](const report::Column& c) { return c.csv; }))
+                  std::ranges::count_if(report::columns(), [](const report::Column& c) { return c.csv; }) - 2)
             << line;
     } else if (format == report::Format::kJson) {
       EXPECT_EQ(nlohmann::json::parse(out)["machines"].size(), r->machines.size());
