@@ -63,7 +63,8 @@ std::string verdict_text(const MachineSummary& m) {
 std::string basis_text(const MachineSummary& m) {
   if (m.verdict == Verdict::kReference || !m.relative) return "";
   return std::to_string(m.current_batches()) + " vs " + std::to_string(m.reference_batches) +
-         (m.reference_batches == 1 ? " batch" : " batches") + (m.since ? " since " + minute_text(*m.since) : "");
+         (m.reference_batches == 1 ? " batch" : " batches") +
+         (std::isnan(m.since) ? "" : " since " + minute_text(m.since));
 }
 
 // {"batch", "start", "runs", "median"} for each batch in time order.
@@ -72,7 +73,7 @@ Json history_json(const MachineSummary& m) {
   const auto start = [](const std::optional<double>& s) { return s ? Json(iso_text(*s)) : Json(nullptr); };
   if (!m.history) {
     if (m.runs == 0) return batches;
-    const std::optional<double> s = m.first_start;
+    const std::optional<double> s = std::isnan(m.first_start) ? std::nullopt : std::optional<double>(m.first_start);
     return Json::array({Json{{"batch", 1}, {"start", start(s)}, {"runs", m.runs}, {"median", m.median}}});
   }
   for (std::size_t b = 0; b < m.history->batches.size(); ++b) {

@@ -82,7 +82,11 @@ std::string when_words(const History& history, const RowChange& change) {
   const std::string batches =
       "after batch " + std::to_string(change.after) + " of " + std::to_string(history.batches.size());
   if (!after) return batches;
-  return batches + (before ? ", between " + minute_text(*before) + " and " : ", by ") + minute_text(*after);
+  const std::string first = before ? minute_text(*before) : "", last = minute_text(*after);
+  // The day once when both fall on it.
+  if (before && first.compare(0, 10, last, 0, 10) == 0)
+    return batches + ", between " + first + " and " + last.substr(11);
+  return batches + (before ? ", between " + first + " and " : ", by ") + last;
 }
 
 std::string iso_text(double seconds) {

@@ -137,7 +137,7 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     m.batches = std::move(by_batch);
     m.facts = std::move(row.figures.facts);
     if (!history.empty()) m.history = std::make_unique<const History>(make_history(std::move(history)));
-    if (batches.size() == 1 && !std::isnan(batches.front().start)) m.first_start = batches.front().start;
+    if (batches.size() == 1) m.first_start = batches.front().start;
   }
   fastest_first(report.machines);
   const std::string wanted = reference ? runtime::displayable(*reference) : "";
@@ -197,7 +197,7 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     const Batches& ref_side = changed ? ref_level : ref.batches;
     const std::optional<BatchRatio> ratio = batch_ratio(row_side, ref_side);
     for (const std::optional<double>& since : {m.current_since(), ref.current_since()}) {
-      if (since && (!m.since || *since > *m.since)) m.since = since;
+      if (since && !(*since <= m.since)) m.since = *since;
     }
     if (!ratio) continue;
     m.ratio = std::make_unique<const BatchRatio>(*ratio);

@@ -3,6 +3,7 @@
 // relative to the reference row's, and how the copies scaled.
 #include <cstdint>
 #include <deque>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -65,10 +66,11 @@ struct MachineSummary {
   // Its batches in time order and the changes in its level; none for a
   // row of one batch.
   std::unique_ptr<const History> history;
-  std::optional<double> first_start;  // a row of one batch's start, when known
-  // When the later of the two current levels of a verdict began, when
-  // either side changed.
-  std::optional<double> since;
+  // Seconds since 1970 in UTC, NaN when unknown (a million rows keep no
+  // optional's flag): a row of one batch's start, and when the later of
+  // the two current levels of its verdict began, where either side changed.
+  double first_start = std::numeric_limits<double>::quiet_NaN();
+  double since = std::numeric_limits<double>::quiet_NaN();
   // The batches of its current level (since its last change), as read.
   Batches current_level() const;
   int current_batches() const;
