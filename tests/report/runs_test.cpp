@@ -152,6 +152,7 @@ TEST(Runs, TimeLinearInARowsBatches) {
   const auto seconds = [](int rows) {
     constexpr int kBatches = 32000;
     std::vector<report::Run> lines;
+    lines.reserve(kBatches + 1);
     for (int b = 0; b < kBatches; ++b) lines.push_back(logged("m" + std::to_string(b % rows), 1, std::to_string(b)));
     lines.push_back(lines.front());  // the first batch, found again
     double best = 1e9;
