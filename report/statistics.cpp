@@ -87,7 +87,7 @@ void fastest_first(std::deque<MachineSummary>& machines) {
 }  // namespace
 
 std::optional<Report> summarise(Runs runs, const std::optional<std::string>& reference) {
-  Report report{"", runs.skipped_lines, runs.left_out, runs.left_out_runs, {}};
+  Report report{"", runs.skipped_lines, runs.left_out, runs.left_out_runs, {}, runs.long_lines, runs.repeated_lines};
   const std::vector<std::shared_ptr<const MachineFacts>> facts = runs.facts();
   const bool all_runs = runs.all_runs();
   Runs::Rows rows = std::move(runs).take_rows();

@@ -89,6 +89,8 @@ struct Report {
   // The fastest median first, equal ones as the files had them. A deque
   // grows as the rows it is made from are given back.
   std::deque<MachineSummary> machines;
+  std::int64_t long_lines = 0;      // of the skipped, those too long to read
+  std::int64_t repeated_lines = 0;  // runs read before, dropped
 };
 
 // The median of sorted finite positive figures: the mean of the middle two

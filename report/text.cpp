@@ -26,6 +26,16 @@ bool any_row(const Report& r, Predicate predicate) {
 
 }  // namespace
 
+std::string long_lines_text(std::int64_t lines) {
+  if (lines == 0) return "";
+  return " (" + std::to_string(lines) + " longer than 16 MiB)";
+}
+
+std::string repeated_text(std::int64_t lines) {
+  return std::to_string(lines) + (lines == 1 ? " repeated line" : " repeated lines") +
+         " dropped: a logged run read again (the same batch and place) counts once.\n";
+}
+
 std::string skipped_text(std::int64_t lines) {
   return std::to_string(lines) + (lines == 1 ? " other line skipped" : " other lines skipped");
 }
@@ -105,7 +115,8 @@ std::string text_notes(const Report& r) {
   notes += batches_text();
   notes += changes_text(r);
   notes += left_out_text(r);
-  if (r.skipped_lines > 0) notes += skipped_text(r.skipped_lines) + ".\n";
+  if (r.skipped_lines > 0) notes += skipped_text(r.skipped_lines) + long_lines_text(r.long_lines) + ".\n";
+  if (r.repeated_lines > 0) notes += repeated_text(r.repeated_lines);
   return notes;
 }
 

@@ -173,7 +173,11 @@ TEST(Uncertainty, VerdictsOverBatches) {
   // Figures of other digits do not compare: a row is compared with the
   // reference's row at its digits, or with none.
   for (const char* machine : {"reference", "half size"}) {
-    for (const double f : {400.0, 410.0}) runs.add(report::Run{machine, 32000, f, true});
+    for (const double f : {400.0, 410.0}) {
+      report::Run run{machine, 32000, f, true};
+      run.batch = std::to_string(f);  // a batch each
+      runs.add(run);
+    }
   }
   runs.add(report::Run{"other size", 48000, 200, true});
   // An older log's runs, without batch names: a batch ends where the next
