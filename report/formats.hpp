@@ -38,6 +38,10 @@ void write_batches_svg(const Report& report, const Sink& out);
 // around 1, for the page.
 void write_comparison_svg(const Report& report, const Sink& out);
 
+// One row's batch medians against time, its levels and its changes, for
+// the page; nothing for a row without a history.
+void write_timeline_svg(const MachineSummary& m, const Sink& out);
+
 // Text for XML and HTML: names are displayable already (no character
 // that XML forbids), so only markup is escaped.
 std::string xml_text(const std::string& text);

@@ -6,6 +6,8 @@
 
 #include "report/columns.hpp"
 #include "report/formats.hpp"
+#include "report/history.hpp"
+#include "report/svg_parts.hpp"
 
 namespace report {
 
@@ -89,6 +91,26 @@ void write_html(const Report& r, const Sink& out) {
     note.append(" ").append(xml_text(copies_text()));
   }
   out(note + "</p>\n");
+  // Each machine of more than 2 batches through time, with its changes.
+  bool first = true;
+  for (const MachineSummary& m : r.machines) {
+    if (!m.history || m.history->batches.size() <= 2) continue;
+    if (first) out("<h2>Each machine through time</h2>\n");
+    first = false;
+    out("<h3>" + xml_text(row_name(m)) + (m.digits > 0 ? ", " + std::to_string(m.digits) + " digits" : "") +
+        "</h3>\n<figure class=\"timeline\">\n");
+    write_timeline_svg(m, out);
+    std::string changes;
+    for (const RowChange& c : m.history->changes) {
+      changes +=
+          "<li>" + xml_text(when_words(*m.history, c) + ": " + change_words(c) + "; " + facts_words(c)) + "</li>";
+    }
+    out("</figure>\n" + (changes.empty() ? "<p class=\"note\">" +
+                                               xml_text(m.history->searched ? "No change found."
+                                                                            : "Too few batches to look for a change.") +
+                                               "</p>\n"
+                                         : "<ul class=\"changes\">" + changes + "</ul>\n"));
+  }
   std::string facts;
   for (const MachineSummary& m : r.machines) {
     if (m.facts) facts += facts_of(m);

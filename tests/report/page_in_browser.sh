@@ -78,5 +78,33 @@ grep -q "$(printf 'turned \357\277\275about')" "$dir/dom.html" || fail "the name
 grep -q '<title>pibench: machines compared</title>' "$dir/dom.html" || fail "the page's title changed"
 [ -s "$screenshot" ] || fail "no screenshot"
 [ -s "${screenshot%.png}-390.png" ] || fail "no screenshot at 390 pixels"
+# A real history of one machine (docs/history-build.jsonl: 8 batches, 8 of
+# an unoptimised build, 8): its timeline with both changes marked, every
+# text inside it at 390 pixels too.
+docs=$(cd "$(dirname "$0")/../../docs" && pwd)
+"$program" --report --format html "$docs/history-build.jsonl" >"$dir/history.html"
+sed 's|</body>|<script>\
+let out = 0, texts = 0;\
+for (const svg of document.querySelectorAll("svg.timeline")) {\
+  const box = svg.viewBox.baseVal;\
+  for (const text of svg.querySelectorAll("text")) {\
+    const b = text.getBBox();\
+    texts++;\
+    if (b.x < box.x \|\| b.y < box.y \|\| b.x + b.width > box.x + box.width \|\| b.y + b.height > box.y + box.height) out++;\
+  }\
+}\
+document.body.setAttribute("data-texts", texts);\
+document.body.setAttribute("data-outside", out);\
+</script></body>|' "$dir/history.html" >"$dir/history-measured.html"
+run_chromium --window-size=390,2400 --dump-dom "file://$dir/history-measured.html" >"$dir/history-dom.html"
+run_chromium --window-size=390,2400 --screenshot="${screenshot%.png}-history-390.png" "file://$dir/history.html" >/dev/null
+changes=$(grep -o 'class="change"' "$dir/history-dom.html" | wc -l)
+[ "$changes" -eq 2 ] || fail "$changes changes marked on the timeline, not 2"
+grep -q 'class="level"' "$dir/history-dom.html" || fail "no levels drawn on the timeline"
+grep -q 'Release -&gt; GNU 12.2.0, x86_64 Linux, Debug' "$dir/history-dom.html" || fail "the change of build is not named"
+texts=$(sed -n 's/.*data-texts="\([0-9]*\)".*/\1/p' "$dir/history-dom.html")
+outside=$(sed -n 's/.*data-outside="\([0-9]*\)".*/\1/p' "$dir/history-dom.html")
+[ "${texts:-0}" -ge 6 ] || fail "the timeline's texts were not measured (${texts:-none})"
+[ "$outside" = 0 ] || fail "$outside of $texts texts reach past the timeline's edges"
 echo "page_in_browser: 6 machines, their verdicts and the charts rendered, $texts texts inside their charts;" \
   "screenshots $screenshot, ${screenshot%.png}-390.png"
