@@ -94,10 +94,12 @@ Side side_of(const Batches& batches, Timing timing) {
     side.low = side.high = side.centre;
     return side;
   }
+  double last = 0;  // no figure: figures are positive
+  Interval bounds{};
   for (const std::vector<double>& batch : batches) {
     std::vector<double> lows, highs;
     for (const double f : batch) {
-      const Interval bounds = whole_second_bounds(f);
+      if (f != last) bounds = whole_second_bounds(last = f);
       lows.push_back(bounds.low);
       highs.push_back(bounds.high);
     }
@@ -185,8 +187,10 @@ std::optional<Interval> median_interval(const std::vector<double>& sorted, Timin
   if (timing == Timing::kPrecise) return Interval{sorted[low], sorted[high]};
   // The true figures' order statistics lie between those of their bounds.
   std::vector<double> lows, highs;
-  for (const double f : sorted) {
-    const Interval bounds = whole_second_bounds(f);
+  Interval bounds{};
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    // Equal figures, the rule in a record file, are next to each other.
+    if (i == 0 || sorted[i] != sorted[i - 1]) bounds = whole_second_bounds(sorted[i]);
     lows.push_back(bounds.low);
     highs.push_back(bounds.high);
   }
