@@ -225,6 +225,15 @@ TEST(Uncertainty, WholeSecondsAndBatchesWithoutVariation) {
     EXPECT_FALSE(m.plan);
   }
   EXPECT_NE(report::render(summary, report::Format::kText).find("0.833  no variation\n"), std::string::npos);
+
+  // Batches that vary, but by whole seconds of 5 and 6: no plan resolves 1 %.
+  report::Runs coarse;
+  for (int file = 0; file < 4; ++file) {
+    report::Run run{file < 2 ? "C" : "D", 0, file % 2 == 0 ? 491520.0 : 409600.0, false};
+    run.source = file;
+    coarse.add(run);
+  }
+  EXPECT_EQ(report::summarise(coarse, "C")->machines[1].verdict, report::Verdict::kTooCoarse);
 }
 
 TEST(Uncertainty, MedianIntervalAgainstR) {
