@@ -58,6 +58,12 @@ void write_json(const Report& r, const Sink& out) {
       w.text("\": ");
       w.value(c.json(m));
     }
+    // Where the groups' references differ, each row's own.
+    if (!r.group_references.empty()) {
+      const std::string* reference = reference_of(r, m);
+      w.text(",\n      \"reference\": ");
+      w.value(reference != nullptr ? Json(*reference) : Json(nullptr));
+    }
     w.text("\n    }");
     w.flush();
     first = false;

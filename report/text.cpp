@@ -96,6 +96,11 @@ std::string text_notes(const Report& r) {
   std::string notes = r.reference.empty()
                           ? "\nNo machine has a run left to compare.\n"
                           : "\nHigher is faster. Relative: to " + r.reference + ", over batches (below).\n";
+  for (const auto& [group, name] : r.group_references) {
+    const auto [digits, copies] = group;
+    notes += "Relative " + (digits > 0 ? "at " + std::to_string(digits) + " digits" : std::string("for record lines")) +
+             (copies > 1 ? ", " + std::to_string(copies) + " copies" : std::string()) + ": to " + name + ".\n";
+  }
   if (any_row(r, [](const MachineSummary& m) { return m.runs > 0 && m.runs < kFewRuns; })) {
     notes += "* fewer than 3 runs: run the benchmark again on that machine before trusting its median.\n";
   }
