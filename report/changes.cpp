@@ -145,20 +145,20 @@ double series_statistic(const std::vector<double>& logs) {
   return largest_split(p.prefix_sums, 0, logs.size(), p.noise.long_run).statistic;
 }
 
-ChangeSearch find_changes(const std::vector<double>& all) {
+ChangeSearch find_changes(const std::vector<double>& logs) {
   ChangeSearch search;
-  if (all.size() < kMinChangeBatches) return search;
-  search.from = all.size() > kMaxChangeBatches ? all.size() - kMaxChangeBatches : 0;
-  const std::vector<double> logs(all.begin() + static_cast<std::ptrdiff_t>(search.from), all.end());
-  const Prepared p = prepare(logs);
+  if (logs.size() < kMinChangeBatches) return search;
+  search.from = logs.size() > kMaxChangeBatches ? logs.size() - kMaxChangeBatches : 0;
+  const std::vector<double> latest(logs.begin() + static_cast<std::ptrdiff_t>(search.from), logs.end());
+  const Prepared p = prepare(latest);
   search.noise = p.noise;
   if (!(p.noise.long_run > 0)) return search;
   search.searched = true;
-  const double threshold = change_threshold(logs.size());
+  const double threshold = change_threshold(latest.size());
   // Binary segmentation: each segment split where its CUSUM is largest,
   // while that exceeds the series' threshold.
   std::vector<std::size_t> places;
-  std::vector<std::pair<std::size_t, std::size_t>> pending = {{0, logs.size()}};
+  std::vector<std::pair<std::size_t, std::size_t>> pending = {{0, latest.size()}};
   while (!pending.empty()) {
     const auto [lo, hi] = pending.back();
     pending.pop_back();
@@ -171,14 +171,14 @@ ChangeSearch find_changes(const std::vector<double>& all) {
   std::sort(places.begin(), places.end());
   // Each change's ratio between the means of its neighbouring segments,
   // with a t interval from the long-run deviation.
-  const double degrees = std::max(1.0, kMadEfficiency * static_cast<double>(logs.size() - 2));
+  const double degrees = std::max(1.0, kMadEfficiency * static_cast<double>(latest.size() - 2));
   const double t = student_t_quantile(1 - kAlpha / 2, degrees);
   const auto mean = [&](std::size_t lo, std::size_t hi) {
     return (p.prefix_sums[hi] - p.prefix_sums[lo]) / static_cast<double>(hi - lo);
   };
   for (std::size_t c = 0; c < places.size(); ++c) {
     const std::size_t lo = c == 0 ? 0 : places[c - 1], at = places[c];
-    const std::size_t hi = c + 1 == places.size() ? logs.size() : places[c + 1];
+    const std::size_t hi = c + 1 == places.size() ? latest.size() : places[c + 1];
     const double difference = mean(at, hi) - mean(lo, at);
     const double half =
         t * p.noise.long_run * std::sqrt(1 / static_cast<double>(at - lo) + 1 / static_cast<double>(hi - at));
