@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "bench/report/changes_simulation.hpp"
+#include "report/formats.hpp"
+#include "report/history.hpp"
+#include "report/statistics.hpp"
 
 namespace report {
 namespace {
@@ -113,3 +118,64 @@ TEST(Changes, FalseAlarmsAndPower) {
 
 }  // namespace
 }  // namespace report
+
+namespace {
+
+// A reference that slowed by 10 % half way, read out of time order, and
+// a machine as fast as its current level: the verdict compares the
+// current levels and says since when; the change names what changed and
+// lies between the right batches; every format says it.
+TEST(History, TheVerdictComparesCurrentLevels) {
+  report::Runs runs;
+  report::simulation::Normal normal(11);
+  const double t0 = 1796950000;    // 2026-12-11 00:46:40 UTC
+  for (int b = 11; b >= 0; --b) {  // newest first
+    for (const auto& [machine, level] : {std::pair<std::string, double>{"ref", b < 6 ? 100000 : 90000},
+                                         std::pair<std::string, double>{"other", 90000}}) {
+      for (int r = 0; r < 3; ++r) {
+        report::Run run{machine, 1000, level * (1 + 0.002 * normal()), true, {}};
+        run.batch = machine + std::to_string(b);
+        run.start = t0 + 3600.0 * b + r;
+        run.facts = report::MachineFacts{"cpu", "2", "os", "k", "", b < 6 ? "old build" : "new build", "1.1.0"};
+        runs.add(run);
+      }
+    }
+  }
+  const std::optional<report::Report> r = report::summarise(std::move(runs), std::string("ref"));
+  ASSERT_TRUE(r);
+  const report::MachineSummary& other = r->machines[0].machine == "other" ? r->machines[0] : r->machines[1];
+  const report::MachineSummary& ref = &other == &r->machines[0] ? r->machines[1] : r->machines[0];
+  ASSERT_TRUE(ref.history);
+  ASSERT_EQ(ref.history->changes.size(), 1U);
+  const report::RowChange& change = ref.history->changes[0];
+  EXPECT_EQ(change.after, 6U);
+  EXPECT_NEAR(change.ratio, 0.9, 0.01);
+  ASSERT_EQ(change.facts.size(), 1U);
+  EXPECT_STREQ(change.facts[0].name, "build");
+  EXPECT_EQ(other.verdict, report::Verdict::kNoDifference);
+  const std::string text = report::render(*r, report::Format::kWideText);
+  EXPECT_NE(text.find("12 vs 6 batches since " + report::minute_text(t0 + 6 * 3600)), std::string::npos) << text;
+  EXPECT_NE(text.find("ref, after batch 6 of 12, between "), std::string::npos) << text;
+  EXPECT_NE(text.find("slower by 10."), std::string::npos) << text;
+  EXPECT_NE(text.find("build old build -> new build"), std::string::npos) << text;
+  const nlohmann::json json = nlohmann::json::parse(report::render(*r, report::Format::kJson));
+  for (const nlohmann::json& row : json["machines"]) {
+    if (row["machine"] != "ref") continue;
+    EXPECT_EQ(row["history"].size(), 12U);
+    EXPECT_EQ(row["history"][0]["start"], report::iso_text(t0));
+    EXPECT_EQ(row["changes"][0]["after_batch"], 6);
+    EXPECT_EQ(row["changes"][0]["start"], report::iso_text(t0 + 6 * 3600));
+    EXPECT_EQ(row["changes"][0]["facts"]["build"], nlohmann::json::array({"old build", "new build"}));
+  }
+  EXPECT_NE(report::render(*r, report::Format::kCsv).find(",changes,newest_change\n"), std::string::npos);
+  EXPECT_NE(report::render(*r, report::Format::kMarkdown).find("| ref | 1 of 1 | after batch 6 of 12"),
+            std::string::npos);
+}
+
+TEST(History, TimesAsTheFormatsWriteThem) {
+  EXPECT_EQ(report::minute_text(0), "1970-01-01 00:00");
+  EXPECT_EQ(report::minute_text(-60), "1969-12-31 23:59");
+  EXPECT_EQ(report::iso_text(1796955199.7), "2026-12-11T02:13:19Z");
+}
+
+}  // namespace
