@@ -79,8 +79,7 @@ std::string facts_words(const RowChange& change) {
 std::string when_words(const History& history, const RowChange& change) {
   const std::optional<double>& before = history.batches[change.after - 1].start;
   const std::optional<double>& after = history.batches[change.after].start;
-  std::string batches =
-      "after batch " + std::to_string(change.after) + " of " + std::to_string(history.batches.size());
+  std::string batches = "after batch " + std::to_string(change.after) + " of " + std::to_string(history.batches.size());
   if (!after) return batches;
   const std::string first = before ? minute_text(*before) : "", last = minute_text(*after);
   // The day once when both fall on it.
