@@ -69,6 +69,9 @@ pipelining = True
 ssh_args = -o ControlMaster=auto -o ControlPersist=60s -o UserKnownHostsFile=/dev/null
 CONFIG
 export ANSIBLE_CONFIG="$tmp/ansible.cfg" ANSIBLE_NOCOLOR=1
+# The local hosts' home, where a work directory of ~/pibench goes.
+mkdir "$tmp/home"
+export HOME="$tmp/home"
 inventory() {  # inventory GAMMA_VARS [HOST...]
   cat <<INVENTORY
 [fleet]
@@ -113,7 +116,7 @@ long=$(printf 'L%.0s' {1..300})
 name48=$(printf 'A%.0s' {1..48})
 inventory "pibench_dir=/dev/null/pibench" "delta ansible_host=127.0.0.1 ansible_port=$closed" \
   "$long ansible_connection=local pibench_dir=$tmp/hosts/long" \
-  "sub/host ansible_connection=local pibench_dir=$tmp/hosts/sub pibench_name=${name48}名前" >"$tmp/hosts1"
+  "sub/host ansible_connection=local pibench_dir=~/pibench pibench_name=${name48}名前" >"$tmp/hosts1"
 status=$(play "$tmp/hosts1" measure.yml)
 [ "$status" -ne 0 ] || { cat "$tmp/play.out"; fail "the play ended 0 with a host failed"; }
 expect_lines alpha 6  # a batch of one copy, and a batch of copies
@@ -128,7 +131,7 @@ grep -q '^gamma: Make the work directory: .*/dev/null/pibench' "$tmp/results/fai
   fail "failed.txt: $(cat "$tmp/results/failed.txt")"
 [ -z "$(ls -A "$tmp/results/incoming")" ] || fail "a fetched log is left: $(ls "$tmp/results/incoming")"
 # The name is cut to 50 bytes before its first character that would not fit.
-[ "$(cat "$tmp/hosts/sub/Tarnoval.Dat")" = "$name48" ] || fail "the record file names $(cat "$tmp/hosts/sub/Tarnoval.Dat")"
+[ "$(cat "$HOME/pibench/Tarnoval.Dat")" = "$name48" ] || fail "the record file names $(cat "$HOME/pibench/Tarnoval.Dat")"
 python3 -c 'import json, sys; r = json.load(open(sys.argv[1])); assert sys.argv[2] in {m["machine"] for m in r["machines"]}, r' \
   "$tmp/results/report.json" "$name48" || fail "report.json has no row for $name48"
 # Each log line names its host as the record file does.
