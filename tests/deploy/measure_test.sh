@@ -2,12 +2,13 @@
 # The fleet playbook against real Ansible: three hosts on this machine, one
 # over the local connection and two over SSH on the loopback (an sshd of
 # the test's own on a free port), each in a directory of its own; one of
-# them cannot make its work directory, a fourth cannot be reached, a fifth's
-# inventory name is too long for a file on the controller, and a sixth's is
-# sub/host. Then a second run, all at once, where that host's architecture
-# has no package, another host's program computes a wrong digit and the
-# controller's disk is full for a third; then check mode, a bad value for
-# each of the role's variables, and remove.yml.
+# them cannot make its work directory, a fourth cannot be reached, and a
+# fifth's inventory name is too long for a file on the controller. Then a
+# second run, all at once, where that host's architecture has no package,
+# another host's program computes a wrong digit, the controller's disk is
+# full for a third, and a sixth is sub/host with a name cut inside a
+# character; then check mode, a bad value for each of the role's
+# variables, and remove.yml.
 #   tests/deploy/measure_test.sh BUILD   (BUILD: the x86-64 build)
 set -euo pipefail
 # It installs a package and starts an sshd of its own.
@@ -75,10 +76,10 @@ export HOME="$tmp/home"
 inventory() {  # inventory GAMMA_VARS [HOST...]
   cat <<INVENTORY
 [fleet]
+$(printf '%s\n' "${@:2}")
 alpha ansible_connection=local pibench_copies=true
 beta ansible_host=127.0.0.1 pibench_batches=2 pibench_pause=0
 gamma ansible_host=127.0.0.1 $1
-$(printf '%s\n' "${@:2}")
 [fleet:vars]
 ansible_port=$port
 ansible_user=$(id -un)
@@ -114,15 +115,14 @@ echo "first run: one host at a time; gamma cannot make its work directory, delta
 closed=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 long=$(printf 'L%.0s' {1..300})
 name48=$(printf 'A%.0s' {1..48})
+# The hosts after the long name's are measured.
 inventory "pibench_dir=/dev/null/pibench" "delta ansible_host=127.0.0.1 ansible_port=$closed" \
-  "$long ansible_connection=local pibench_dir=$tmp/hosts/long" \
-  "sub/host ansible_connection=local pibench_dir=~/pibench pibench_name=${name48}名前" >"$tmp/hosts1"
+  "$long ansible_connection=local pibench_dir=$tmp/hosts/long" >"$tmp/hosts1"
 status=$(play "$tmp/hosts1" measure.yml)
 [ "$status" -ne 0 ] || { cat "$tmp/play.out"; fail "the play ended 0 with a host failed"; }
 expect_lines alpha 6  # a batch of one copy, and a batch of copies
 expect_lines beta 6
 [ "$(batches beta)" -eq 2 ] || fail "beta.jsonl holds $(batches beta) batches, not pibench_batches' 2"
-expect_lines sub%2Fhost 3
 [ ! -e "$tmp/results/gamma.jsonl" ] || fail "gamma, which failed before measuring, has a log"
 [ "$(wc -l <"$tmp/results/failed.txt")" -eq 3 ] || fail "failed.txt: $(cat "$tmp/results/failed.txt")"
 grep -q '^gamma: Make the work directory: .*/dev/null/pibench' "$tmp/results/failed.txt" &&
@@ -130,10 +130,6 @@ grep -q '^gamma: Make the work directory: .*/dev/null/pibench' "$tmp/results/fai
   grep -q "^$long: Fetch this play's log: .*" "$tmp/results/failed.txt" ||
   fail "failed.txt: $(cat "$tmp/results/failed.txt")"
 [ -z "$(ls -A "$tmp/results/incoming")" ] || fail "a fetched log is left: $(ls "$tmp/results/incoming")"
-# The name is cut to 50 bytes before its first character that would not fit.
-[ "$(cat "$HOME/pibench/Tarnoval.Dat")" = "$name48" ] || fail "the record file names $(cat "$HOME/pibench/Tarnoval.Dat")"
-python3 -c 'import json, sys; r = json.load(open(sys.argv[1])); assert sys.argv[2] in {m["machine"] for m in r["machines"]}, r' \
-  "$tmp/results/report.json" "$name48" || fail "report.json has no row for $name48"
 # Each log line names its host as the record file does.
 for host in alpha beta; do
   grep -vq "\"identifier\":\"$host\"" "$tmp/results/$host.jsonl" && fail "$host.jsonl: a line names another host"
@@ -146,7 +142,8 @@ grep -q '>beta<' "$tmp/results/report.html" || fail "report.html has no row for 
 
 echo "second run: all at once; gamma's architecture has no package, epsilon computes a wrong digit, beta's log meets a full disk"
 inventory "pibench_dist=$tmp/empty pibench_install=true" \
-  "epsilon ansible_connection=local pibench_install=false pibench_command=$tmp/faulty" >"$tmp/hosts2"
+  "epsilon ansible_connection=local pibench_install=false pibench_command=$tmp/faulty" \
+  "sub/host ansible_connection=local pibench_dir=~/pibench pibench_name=${name48}名前" >"$tmp/hosts2"
 ln -s /dev/full "$tmp/results/beta.jsonl.new"
 status=$(play "$tmp/hosts2" measure.yml -e pibench_parallel=true)
 [ "$status" -ne 0 ] || { cat "$tmp/play.out"; fail "the play ended 0 with a host failed"; }
@@ -162,6 +159,11 @@ grep -qx "gamma: Stop where there is none: no pibench package for x86_64 in $tmp
 expect_lines epsilon 1
 grep -q '"stop":904' "$tmp/results/epsilon.jsonl" || fail "epsilon.jsonl: $(cat "$tmp/results/epsilon.jsonl")"
 [ "$(batches alpha)" -eq 4 ] || fail "alpha.jsonl holds $(batches alpha) batches, not both runs' 2"
+expect_lines sub%2Fhost 3
+# The name is cut to 50 bytes before its first character that would not fit.
+[ "$(cat "$HOME/pibench/Tarnoval.Dat")" = "$name48" ] || fail "the record file names $(cat "$HOME/pibench/Tarnoval.Dat")"
+python3 -c 'import json, sys; r = json.load(open(sys.argv[1])); assert sys.argv[2] in {m["machine"] for m in r["machines"]}, r' \
+  "$tmp/results/report.json" "$name48" || fail "report.json has no row for $name48"
 
 echo "check mode: nothing measured, nothing written"
 status=$(play "$tmp/hosts2" measure.yml --check -e "pibench_results=$tmp/checked pibench_dir=$tmp/checked-host" \
