@@ -113,9 +113,10 @@ for (const figure of document.querySelectorAll("figure")) {
 const table = document.querySelector("div.table");
 m.table = Math.ceil(table.querySelector("table").getBoundingClientRect().width);
 m.box = Math.floor(table.clientWidth);
-for (const verdict of document.querySelectorAll("td[title]")) {
+const verdicts = [...document.querySelectorAll("#machines th")].findIndex(th => th.textContent === "verdict");
+for (const row of document.querySelectorAll("#machines tbody tr")) {
   const range = document.createRange();
-  range.selectNodeContents(verdict);
+  range.selectNodeContents(row.cells[verdicts]);
   m.lines = Math.max(m.lines, new Set([...range.getClientRects()].map(r => Math.round(r.top))).size);
 }
 m.width = innerWidth;
@@ -132,12 +133,15 @@ done
 framed page-measured:1280 page-measured:390 fleet-measured:1280 fleet-measured:390 one-measured:1280 \
   >"$dir/measured.html"
 run_chromium --allow-file-access-from-files --dump-dom "file://$dir/measured.html" >"$dir/measured-dom.html"
+figure() {  # PAGE WIDTH KEY: what the page said of itself at that width
+  sed -n "s/.* $1-measured-$2-data-$3=\"\([^\"]*\)\".*/\1/p" "$dir/measured-dom.html"
+}
 measured() {  # PAGE WIDTH: its figures, checked
-  local key example
-  for key in texts small outside overlapping font height lines table box width; do
-    printf -v "$key" '%s' "$(sed -n "s/.* $1-measured-$2-data-$key=\"\([0-9.]*\)\".*/\1/p" "$dir/measured-dom.html")"
-  done
-  example=$(sed -n "s/.* $1-measured-$2-data-example=\"\([^\"]*\)\".*/\1/p" "$dir/measured-dom.html")
+  local texts small outside overlapping font height lines table box width example
+  texts=$(figure "$1" "$2" texts) small=$(figure "$1" "$2" small) outside=$(figure "$1" "$2" outside)
+  overlapping=$(figure "$1" "$2" overlapping) font=$(figure "$1" "$2" font) height=$(figure "$1" "$2" height)
+  lines=$(figure "$1" "$2" lines) table=$(figure "$1" "$2" table) box=$(figure "$1" "$2" box)
+  width=$(figure "$1" "$2" width) example=$(figure "$1" "$2" example)
   [ "$width" = "$2" ] || fail "$1 laid out ${width:-not} pixels wide, not $2"
   [ "${texts:-0}" -ge 10 ] || fail "$1 at $2 px: the charts' texts were not measured (${texts:-none})"
   [ "$small" = 0 ] ||
