@@ -16,7 +16,7 @@ const char* chart_style() {
          ".rows .note{grid-column:3;white-space:nowrap}"
          ".rows svg{grid-column:2;display:block;width:100%;box-sizing:border-box;padding:0 2.5em;overflow:visible;"
          "font:12px sans-serif}"
-         "@media (max-width:700px){body{margin:1em}div.rows{display:block}"
+         "@media (max-width:800px){body{margin:1em}div.rows{display:block}"
          "div.rows>div{display:grid;grid-template-columns:minmax(0,1fr) "
          "auto;column-gap:1em;margin-top:.3em;line-height:1.3}"
          ".rows .note{grid-column:2;white-space:normal;text-align:right}.rows svg{grid-column:1/-1;grid-row:2}}";
