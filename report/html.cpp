@@ -51,14 +51,16 @@ std::string verdict_cell(const MachineSummary& m) {
 
 // The verdicts whose whole words say more than the table's: what would
 // resolve 1 %, or what the row lacks.
-std::string verdicts_in_full(const Report& r) {
-  std::string items;
+void write_verdicts_in_full(const Report& r, const Sink& out) {
+  const auto says_more = [](const MachineSummary& m) {
+    return m.verdict != Verdict::kReference && m.verdict != Verdict::kFaster && m.verdict != Verdict::kSlower;
+  };
+  if (std::none_of(r.machines.begin(), r.machines.end(), says_more)) return;
+  out("<details><summary>The verdicts in full</summary>\n<ul>\n");
   for (const MachineSummary& m : r.machines) {
-    if (m.verdict == Verdict::kReference || m.verdict == Verdict::kFaster || m.verdict == Verdict::kSlower) continue;
-    items += "<li>" + xml_text(row_name(m)) + ": " + xml_text(verdict_column().text(m)) + "</li>\n";
+    if (says_more(m)) out("<li>" + xml_text(row_name(m)) + ": " + xml_text(verdict_column().text(m)) + "</li>\n");
   }
-  if (items.empty()) return "";
-  return "<details><summary>The verdicts in full</summary>\n<ul>\n" + items + "</ul>\n</details>\n";
+  out("</ul>\n</details>\n");
 }
 
 std::string facts_of(const MachineSummary& m) {
@@ -98,7 +100,8 @@ void write_html(const Report& r, const Sink& out) {
     }
     out(row + "</tr>\n");
   }
-  out("</tbody>\n</table>\n</div>\n" + verdicts_in_full(r));
+  out("</tbody>\n</table>\n</div>\n");
+  write_verdicts_in_full(r, out);
   if (const std::string left_out = left_out_text(r); !left_out.empty()) {
     out("<p class=\"left-out\">" + xml_text(left_out) + "</p>\n");
   }
