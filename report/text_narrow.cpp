@@ -48,6 +48,10 @@ std::string short_verdict(const MachineSummary& m) {
       return "other digits";
     case Verdict::kAllDisturbed:
       return "all disturbed";
+    case Verdict::kNoVariation:
+      return "no variation";
+    case Verdict::kTooCoarse:
+      return "no difference";
     default:
       return verdict_word(m.verdict);
   }
@@ -144,6 +148,11 @@ void write_narrow_text(const Report& r, int columns, const Sink& out) {
   if (any(Verdict::kNoReference)) notes += "No reference: the reference has no row at these copies.\n";
   if (any(Verdict::kNoReferenceAtDigits)) notes += "Other digits: the reference has no row at these digits.\n";
   if (any(Verdict::kAllDisturbed)) notes += "All disturbed: every run of the row was left out.\n";
+  if (any(Verdict::kNoVariation)) {
+    notes += "No variation: a side's batch medians are all equal, so how its pace drifts cannot be measured.\n";
+  }
+  if (any(Verdict::kTooCoarse))
+    notes += "No difference: whole seconds cannot resolve 1 % (--log times runs precisely).\n";
   notes +=
       "--wide shows every column: best, worst, spread, the ratio itself, the basis of each verdict,\n"
       "copies and scaling.\n";
