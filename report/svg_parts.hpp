@@ -82,6 +82,10 @@ inline VerdictStyle verdict_style(Verdict verdict) {
       return {"other-digits", colour::kNoVerdict};
     case Verdict::kAllDisturbed:
       return {"all-disturbed", colour::kSlower};
+    case Verdict::kNoVariation:
+      return {"no-variation", colour::kNoVerdict};
+    case Verdict::kTooCoarse:
+      return {"too-coarse", colour::kNoVerdict};
   }
   return {"unknown", colour::kNoVerdict};
 }

@@ -54,12 +54,12 @@ TEST(Page, EachVerdictInAFewWordsAndWhole) {
   for (const report::Verdict v :
        {report::Verdict::kReference, report::Verdict::kFaster, report::Verdict::kSlower, report::Verdict::kNoDifference,
         report::Verdict::kOneBatch, report::Verdict::kNoReference, report::Verdict::kNoReferenceAtDigits,
-        report::Verdict::kAllDisturbed}) {
+        report::Verdict::kAllDisturbed, report::Verdict::kNoVariation, report::Verdict::kTooCoarse}) {
     const std::string kind = report::verdict_style(v).kind;
     EXPECT_TRUE(std::regex_match(kind, std::regex("[a-z][a-z-]*"))) << kind;
     kinds.insert(kind);
   }
-  EXPECT_EQ(kinds.size(), 8u);
+  EXPECT_EQ(kinds.size(), 10u);
 }
 
 // Ratios far off and a figure far from the rest: every mark still inside
