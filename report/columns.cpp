@@ -132,6 +132,12 @@ constexpr Column kColumns[] = {
 
 std::span<const Column> columns() { return kColumns; }
 
+const Column& verdict_column() {
+  constexpr std::size_t kVerdict = 14;
+  static_assert(std::string_view(kColumns[kVerdict].key) == "verdict");
+  return kColumns[kVerdict];
+}
+
 std::string formatted(double value, std::chars_format form, int precision) {
   char text[512];
   const auto end = std::to_chars(std::begin(text), std::end(text), value, form, precision).ptr;

@@ -21,6 +21,7 @@ struct Column {
 };
 
 std::span<const Column> columns();
+const Column& verdict_column();  // the verdict's, one of columns()
 
 // A number as printf's %.Nf, %.Ne and %.Ng write it.
 std::string formatted(double value, std::chars_format form, int precision);

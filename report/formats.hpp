@@ -30,13 +30,8 @@ void write_json(const Report& report, const Sink& out);
 void write_svg(const Report& report, const Sink& out);
 void write_html(const Report& report, const Sink& out);
 
-// The runs of each row, batch by batch, as a picture for the page: a drift
-// between batches shows as lines shifted against each other.
-void write_batches_svg(const Report& report, const Sink& out);
-
-// Each row's ratio to the reference with its interval, on a log scale
-// around 1, for the page.
-void write_comparison_svg(const Report& report, const Sink& out);
+// The verdict in a few words, as the default table and the page's table say it.
+std::string short_verdict(const MachineSummary& m);
 
 // Text for XML and HTML: names are displayable already (no character
 // that XML forbids), so only markup is escaped.

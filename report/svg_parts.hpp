@@ -1,11 +1,13 @@
 #pragma once
-// What the report's pictures share: coordinates as text, and a row's name.
+// What the report's pictures and the page share: coordinates as text, a
+// row's name and figures, the axis's end, and the colours.
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "report/columns.hpp"
 #include "report/statistics.hpp"
 
 namespace report {
@@ -28,6 +30,64 @@ inline std::string fixed0(double value) { return std::to_string(std::llround(val
 // A row's machine, and its copies where it ran more than one.
 inline std::string row_name(const MachineSummary& m) {
   return m.copies > 1 ? m.machine + " (" + std::to_string(m.copies) + " copies)" : m.machine;
+}
+
+// A row's median with its runs and digits, as the medians chart writes it
+// beside the bar.
+inline std::string median_figures(const MachineSummary& m) {
+  return figure_text(m.median) + " (" + std::to_string(m.runs) + (m.runs == 1 ? " run" : " runs") +
+         (m.digits > 0 ? ", " + std::to_string(m.digits) + " digits)" : ")");
+}
+
+// Where the medians chart's axis ends: the first of 1, 2, 2.5 or 5 times a
+// power of ten at or past the best figure.
+inline double axis_end(double best) {
+  const double step = best > 0 ? std::pow(10.0, std::floor(std::log10(best))) : 1;
+  for (const double m : {1.0, 2.0, 2.5, 5.0, 10.0}) {
+    if (m * step >= best) return std::isfinite(m * step) ? m * step : best;
+  }
+  return step;
+}
+
+// The colours, the same in every picture and on the page.
+namespace colour {
+constexpr const char* kBar = "#4a7ebb";        // a bar, and every other batch
+constexpr const char* kInterval = "#e07b00";   // the median's interval, and the batches between
+constexpr const char* kFaster = "#1a7f37";     // a machine found faster
+constexpr const char* kSlower = "#b42318";     // found slower; a disturbed run
+constexpr const char* kNoVerdict = "#666666";  // any other verdict
+constexpr const char* kBand = "#e6e6e6";       // the band of 1 % around the reference
+}  // namespace colour
+
+// A verdict's kind as the page names it (its CSS class), and its colour.
+struct VerdictStyle {
+  const char* kind;
+  const char* colour;
+};
+inline VerdictStyle verdict_style(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::kReference:
+      return {"reference", colour::kNoVerdict};
+    case Verdict::kFaster:
+      return {"faster", colour::kFaster};
+    case Verdict::kSlower:
+      return {"slower", colour::kSlower};
+    case Verdict::kNoDifference:
+      return {"no-difference", colour::kNoVerdict};
+    case Verdict::kOneBatch:
+      return {"one-batch", colour::kNoVerdict};
+    case Verdict::kNoReference:
+      return {"no-reference", colour::kNoVerdict};
+    case Verdict::kNoReferenceAtDigits:
+      return {"other-digits", colour::kNoVerdict};
+    case Verdict::kAllDisturbed:
+      return {"all-disturbed", colour::kSlower};
+    case Verdict::kNoVariation:
+      return {"no-variation", colour::kNoVerdict};
+    case Verdict::kTooCoarse:
+      return {"too-coarse", colour::kNoVerdict};
+  }
+  return {"unknown", colour::kNoVerdict};
 }
 
 }  // namespace report

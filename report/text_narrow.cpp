@@ -28,6 +28,8 @@ std::string ratio_range(double low, double high) {
   return formatted(low, std::chars_format::fixed, 3) + "-" + formatted(high, std::chars_format::fixed, 3);
 }
 
+}  // namespace
+
 std::string short_verdict(const MachineSummary& m) {
   switch (m.verdict) {
     case Verdict::kFaster:
@@ -54,6 +56,8 @@ std::string short_verdict(const MachineSummary& m) {
       return verdict_word(m.verdict);
   }
 }
+
+namespace {
 
 struct NarrowColumn {
   const char* title;
