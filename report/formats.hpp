@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "report/statistics.hpp"
+#include "report/verdicts.hpp"
 
 namespace report {
 
@@ -20,10 +21,9 @@ constexpr int kTextColumns = 100;  // the text table's width off a terminal
 
 // The text table in at most `columns` columns, as far as the columns read
 // first and names cut to 12 columns allow.
-void write_narrow_text(const Report& report, int columns, const Sink& out);
-void write_text(const Report& report, const Sink& out);
-// The notes below either text table.
-std::string text_notes(const Report& report);
+void write_text(const Report& report, int columns, const Sink& out);
+// Every column, --wide.
+void write_wide_text(const Report& report, const Sink& out);
 void write_markdown(const Report& report, const Sink& out);
 void write_csv(const Report& report, const Sink& out);
 void write_json(const Report& report, const Sink& out);

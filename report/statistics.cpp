@@ -172,26 +172,4 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
   return report;
 }
 
-const char* verdict_word(Verdict verdict) {
-  switch (verdict) {
-    case Verdict::kReference:
-      return "reference";
-    case Verdict::kFaster:
-      return "faster";
-    case Verdict::kSlower:
-      return "slower";
-    case Verdict::kNoDifference:
-      return "no difference found";
-    case Verdict::kNoReferenceAtDigits:
-      return "no reference at these digits";
-    case Verdict::kNoReference:
-      return "no reference at these copies";
-    case Verdict::kAllDisturbed:
-      return "all runs disturbed (--all-runs keeps them)";
-    case Verdict::kOneBatch:
-      break;
-  }
-  return "one batch: measure again later for a verdict";
-}
-
 }  // namespace report

@@ -30,7 +30,6 @@ enum class Verdict : std::uint8_t {
   kNoReferenceAtDigits,
   kAllDisturbed
 };
-const char* verdict_word(Verdict verdict);
 
 // Laid out small: a report of a million machines holds a million of these.
 struct MachineSummary {

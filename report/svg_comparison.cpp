@@ -25,18 +25,6 @@ const char* verdict_colour(Verdict verdict) {
   }
 }
 
-// What the row's line says on the right.
-std::string row_note(const MachineSummary& m) {
-  if (m.verdict == Verdict::kReference) return "reference";
-  if (m.ratio) {
-    return formatted(m.ratio->ratio, std::chars_format::fixed, 3) + " (" +
-           formatted(m.ratio->interval.low, std::chars_format::fixed, 3) + "-" +
-           formatted(m.ratio->interval.high, std::chars_format::fixed, 3) + ") " + verdict_word(m.verdict);
-  }
-  if (m.relative) return formatted(*m.relative, std::chars_format::fixed, 3) + ", one batch: no interval";
-  return verdict_word(m.verdict);
-}
-
 }  // namespace
 
 void write_comparison_svg(const Report& r, const Sink& out_) {
@@ -47,7 +35,7 @@ void write_comparison_svg(const Report& r, const Sink& out_) {
   double half = std::log(1.02);
   for (const MachineSummary& m : r.machines) {
     longest = std::max(longest, runtime::display_width(row_name(m)));
-    longest_note = std::max(longest_note, row_note(m).size());
+    longest_note = std::max(longest_note, ratio_note(m).size());
     std::vector<double> ends;
     if (m.relative) ends.push_back(*m.relative);
     if (m.ratio) ends.insert(ends.end(), {m.ratio->interval.low, m.ratio->interval.high});
@@ -92,7 +80,7 @@ void write_comparison_svg(const Report& r, const Sink& out_) {
              (solid ? "black" : "white") + "\" stroke=\"black\"/>\n";
     }
     out += "<text x=\"" + fixed(left + kPlot + 16) + "\" y=\"" + fixed(middle + 4) + "\" fill=\"" + colour + "\">" +
-           xml_text(row_note(m)) + "</text>\n";
+           xml_text(ratio_note(m)) + "</text>\n";
     y += kRow;
     out_(out);
     out.clear();
