@@ -4,6 +4,7 @@
 #include "report/text.hpp"
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "report/columns.hpp"
@@ -14,6 +15,10 @@ namespace report {
 namespace {
 
 constexpr std::size_t kShortestName = 12;
+// Where a terminal is narrower than the table, the columns read last leave
+// first; then names are cut to as few as this.
+constexpr const char* kLeaveFirst[] = {"batches", "runs", "median_ci", "median", "relative_ci"};
+constexpr std::size_t kTightestName = 7;  // as wide as the title "machine"
 
 // What tells a row from the machine's other rows, after its name.
 std::string row_suffix(const MachineSummary& m, bool digits_differ) {
@@ -67,23 +72,35 @@ void write_text(const Report& r, int columns, const Sink& out) {
   std::vector<std::size_t> widths;
   widths.reserve(shown.size());
   for (const Column& c : shown) widths.push_back(runtime::display_width(title_of(c)));
-  std::size_t name_width = 7, shortest = kShortestName;
+  std::size_t name_width = 7, suffix = 0;
   for (const MachineSummary& m : r.machines) {
     for (std::size_t i = 0; i < shown.size(); ++i) widths[i] = std::max(widths[i], shown[i].narrow(m).size());
-    const std::size_t suffix = runtime::display_width(row_suffix(m, digits_differ));
-    name_width = std::max(name_width, runtime::display_width(m.machine) + suffix);
-    shortest = std::max(shortest, kShortestName + suffix);
+    const std::size_t row = runtime::display_width(row_suffix(m, digits_differ));
+    name_width = std::max(name_width, runtime::display_width(m.machine) + row);
+    suffix = std::max(suffix, row);
   }
   std::size_t others = 0;
   for (const std::size_t w : widths) others += w + 2;
   const std::size_t room = columns > 0 ? static_cast<std::size_t>(columns) : 0;
+  std::size_t shortest = kShortestName + suffix;
+  for (const std::string_view key : kLeaveFirst) {
+    if (shortest + others <= room) break;
+    const auto at = std::find_if(shown.begin(), shown.end(), [&](const Column& c) { return c.key == key; });
+    const auto i = static_cast<std::size_t>(at - shown.begin());
+    others -= widths[i] + 2;
+    shown.erase(at);
+    widths.erase(widths.begin() + static_cast<std::ptrdiff_t>(i));
+  }
+  // Below the machine and the verdict, the table keeps to this least width.
+  if (shortest + others > room) shortest = kTightestName + suffix;
   if (name_width + others > room) {
     name_width = std::min(name_width, std::max(shortest, room > others ? room - others : 0));
   }
 
   std::string line = padded("machine", name_width);
-  for (std::size_t i = 0; i < shown.size(); ++i)
+  for (std::size_t i = 0; i < shown.size(); ++i) {
     line += "  " + padded(title_of(shown[i]), widths[i], i + 1 < shown.size());
+  }
   line.erase(line.find_last_not_of(' ') + 1);
   out(line + "\n");
   for (const MachineSummary& m : r.machines) {
