@@ -23,11 +23,18 @@ void write_csv(const Report& r, const Sink& out) {
   for (const Column& c : columns()) {
     if (c.csv != nullptr) line += std::string(",") + c.key;
   }
+  // Where the groups' references differ, each row's own, last.
+  const bool references = !r.group_references.empty();
+  if (references) line += ",reference";
   out(line + "\n");
   for (const MachineSummary& m : r.machines) {
     line = csv_field(m.machine);
     for (const Column& c : columns()) {
       if (c.csv != nullptr) line.append(",").append(csv_field(c.csv(m)));
+    }
+    if (references) {
+      const std::string* reference = reference_of(r, m);
+      line.append(",").append(reference != nullptr ? csv_field(*reference) : "");
     }
     out(line + "\n");
   }

@@ -56,6 +56,10 @@ std::string left_out_text(const Report& report);
 
 // "N other lines skipped", as the text says it.
 std::string skipped_text(std::int64_t lines);
+// " (N longer than 16 MiB)" after it; nothing for none.
+std::string long_lines_text(std::int64_t lines);
+// The line saying that N runs read before were dropped.
+std::string repeated_text(std::int64_t lines);
 
 // The whole output as one string.
 std::string render(const Report& report, Format format);

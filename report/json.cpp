@@ -151,7 +151,11 @@ void write_json(const Report& r, const Sink& out) {
   Writer w(out);
   w.text("{\n  \"reference\": ");
   w.value(r.reference.empty() ? Json(nullptr) : Json(r.reference));
-  w.text(",\n  \"skipped_lines\": " + std::to_string(r.skipped_lines) + ",\n  \"left_out\": ");
+  w.text(",\n  \"skipped_lines\": " + std::to_string(r.skipped_lines));
+  // Said only when there are any, so that other reports keep their bytes.
+  if (r.long_lines > 0) w.text(",\n  \"long_lines\": " + std::to_string(r.long_lines));
+  if (r.repeated_lines > 0) w.text(",\n  \"repeated_lines\": " + std::to_string(r.repeated_lines));
+  w.text(",\n  \"left_out\": ");
   w.value(Json{{"disturbed", r.left_out_runs}, {"by_reason", by_reason}});
   w.text(",\n  \"machines\": [");
   // Each column's member as its text before the value, and its value.
@@ -167,6 +171,12 @@ void write_json(const Report& r, const Sink& out) {
     for (const auto& [before, json] : members) {
       w.text(before);
       w.value(json(m));
+    }
+    // Where the groups' references differ, each row's own.
+    if (!r.group_references.empty()) {
+      const std::string* reference = reference_of(r, m);
+      w.text(",\n      \"reference\": ");
+      w.value(reference != nullptr ? Json(*reference) : Json(nullptr));
     }
     w.text("\n    }");
     w.flush();

@@ -59,39 +59,55 @@ MachineFacts facts_of(const Json& run) {
   return facts;
 }
 
-// "2026-12-09T20:06:35+00:00" (or "Z") as seconds since 1970 in UTC.
-std::optional<double> utc_seconds(const std::string& text) {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, offset_hours = 0, offset_minutes = 0;
-  char sign = 0;
+// A start as seconds since 1970: "2026-12-09T20:06:35+00:00", with "Z"
+// for UTC, a space for the "T", fractional seconds; with no offset, the
+// writer's clock read as if UTC, `local` set.
+struct Start {
+  double seconds;
+  bool local;
+};
+std::optional<Start> start_seconds(const std::string& text) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  char separator = 0;
   int used = 0;
-  if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%n", &year, &month, &day, &hour, &minute, &second, &used) !=
-      6) {
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d%n", &year, &month, &day, &separator, &hour, &minute, &second,
+                  &used) != 7 ||
+      (separator != 'T' && separator != 't' && separator != ' ') || hour > 23 || minute > 59 || second > 60) {
     return std::nullopt;
   }
-  const std::string zone = text.substr(static_cast<std::size_t>(used));
-  if (zone != "Z" && (std::sscanf(zone.c_str(), "%c%2d:%2d", &sign, &offset_hours, &offset_minutes) != 3 ||
-                      (sign != '+' && sign != '-'))) {
-    return std::nullopt;
+  std::string_view rest = std::string_view(text).substr(static_cast<std::size_t>(used));
+  double fraction = 0;
+  if (rest.starts_with('.')) {
+    const std::size_t digits = rest.find_first_not_of("0123456789", 1);
+    const std::string_view part = rest.substr(0, digits);
+    if (part.size() < 2) return std::nullopt;
+    fraction = std::strtod(std::string(part).c_str(), nullptr);
+    rest.remove_prefix(part.size());
+  }
+  double offset = 0;
+  const bool local = rest.empty();
+  if (rest != "Z" && rest != "z" && !local) {
+    int offset_hours = 0, offset_minutes = 0;
+    char sign = 0;
+    int zone_used = 0;
+    const std::string zone(rest);
+    if (std::sscanf(zone.c_str(), "%c%2d:%2d%n", &sign, &offset_hours, &offset_minutes, &zone_used) != 3 ||
+        static_cast<std::size_t>(zone_used) != zone.size() || (sign != '+' && sign != '-') || offset_hours > 23 ||
+        offset_minutes > 59) {
+      return std::nullopt;
+    }
+    offset = (sign == '-' ? -1 : 1) * (offset_hours * 3600.0 + offset_minutes * 60.0);
   }
   const std::chrono::year_month_day date{std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
                                          std::chrono::day(static_cast<unsigned>(day))};
-  if (!date.ok()) return std::nullopt;
-  const double offset = (sign == '-' ? -1 : 1) * (offset_hours * 3600.0 + offset_minutes * 60.0);
-  return static_cast<double>(std::chrono::sys_days(date).time_since_epoch().count()) * 86400 + hour * 3600.0 +
-         minute * 60.0 + second - offset;
+  if (!date.ok() || hour < 0 || minute < 0 || second < 0) return std::nullopt;
+  return Start{static_cast<double>(std::chrono::sys_days(date).time_since_epoch().count()) * 86400 + hour * 3600.0 +
+                   minute * 60.0 + second + fraction - offset,
+               local};
 }
 
-}  // namespace
-
-std::optional<Run> record_run(const runtime::FileUnit::Line& line) {
-  const std::optional<runtime::Record> record = runtime::parse_record(line);
-  if (!record || !real_figure(record->figure)) return std::nullopt;
-  Run run{std::string(record->machine), 0, record->figure, false};
-  return run;
-}
-
-std::optional<Run> log_run(std::string_view line) {
-  const Json run = Json::parse(line, nullptr, false);
+// A run log's line as a run, from its parsed JSON.
+std::optional<Run> log_run(const Json& run) {
   if (!run.is_object() || member(run, key::kVersion) == nullptr) return std::nullopt;
   // Only a correct run measured anything.
   if (string_at(run, key::kResult) != key::kCorrect) return std::nullopt;
@@ -128,8 +144,16 @@ std::optional<Run> log_run(std::string_view line) {
              facts_of(run),
              one_copy ? 1 : static_cast<int>(copies->get<std::uint64_t>())};
   logged.batch = string_at(run, key::kBatch).value_or("");
+  if (const Json* place = member(run, key::kRunIndex); place != nullptr && place->is_number_integer()) {
+    logged.place = std::max<std::int64_t>(place->get<std::int64_t>(), 0);
+  }
   if (logged.batch.empty()) {
-    if (const std::optional<std::string> start = string_at(run, key::kStart)) logged.start = utc_seconds(*start);
+    if (const std::optional<std::string> text = string_at(run, key::kStart)) {
+      if (const std::optional<Start> start = start_seconds(*text)) {
+        logged.start = start->seconds;
+        logged.local_start = start->local;
+      }
+    }
     if (const Json* elapsed = member(run, key::kElapsed); elapsed != nullptr && elapsed->is_number()) {
       logged.elapsed = std::max(elapsed->get<double>(), 0.0);
     }
@@ -146,19 +170,47 @@ std::optional<Run> log_run(std::string_view line) {
   return logged;
 }
 
+}  // namespace
+
+std::optional<Run> record_run(const runtime::FileUnit::Line& line) {
+  const std::optional<runtime::Record> record = runtime::parse_record(line);
+  if (!record || !real_figure(record->figure)) return std::nullopt;
+  Run run{std::string(record->machine), 0, record->figure, false};
+  return run;
+}
+
+std::optional<Run> log_run(std::string_view line) { return log_run(Json::parse(line, nullptr, false)); }
+
 bool read_runs(runtime::FileUnit& file, Runs& runs, int source) {
-  runtime::FileUnit::Line line;
+  std::string text_read;
+  runtime::FileUnit::Line line{};
   for (bool first = true;; first = false) {
-    const runtime::FileUnit::ReadResult read = file.read_line(line);
+    bool cut = false;
+    const runtime::FileUnit::ReadResult read = file.read_line(text_read, kMaxLine, cut);
     if (read == runtime::FileUnit::ReadResult::kError) return false;
     if (read == runtime::FileUnit::ReadResult::kEnd) return true;
-    std::string_view text = line.text();
+    if (cut) {
+      ++runs.skipped_lines;
+      ++runs.long_lines;
+      continue;
+    }
+    std::string_view text = text_read;
     if (first && text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
     const std::size_t start = text.find_first_not_of(" \t");
     // A record line's machine may start with a brace too.
     std::optional<Run> run;
-    if (!line.cut && start != std::string_view::npos && text[start] == '{') run = log_run(text);
-    if (!run) run = record_run(line);
+    if (start != std::string_view::npos && text[start] == '{') {
+      const Json json = Json::parse(text, nullptr, false);
+      runs.log_lines = runs.log_lines || (json.is_object() && member(json, key::kVersion) != nullptr);
+      run = log_run(json);
+    }
+    if (!run && text_read.size() <= runtime::FileUnit::kLineWidth) {
+      // A record line is short: read as the record file reads its lines.
+      line.length = text_read.size();
+      line.cut = false;
+      std::copy(text_read.begin(), text_read.end(), line.columns.begin());
+      run = record_run(line);
+    }
     if (run) {
       run->source = source;
       runs.add(*run);

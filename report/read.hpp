@@ -1,6 +1,7 @@
 #pragma once
 // Record files and run logs read into runs: each line is a record line, a
 // log line, or skipped and counted, whatever else the file holds.
+#include <cstddef>
 #include <optional>
 #include <string_view>
 
@@ -17,6 +18,10 @@ std::optional<Run> record_run(const runtime::FileUnit::Line& line);
 // figure. The machine is its identifier, or its processor when it recorded
 // no figure.
 std::optional<Run> log_run(std::string_view line);
+
+// The longest line read, far beyond any log's: a longer one is skipped
+// and counted.
+constexpr std::size_t kMaxLine = std::size_t{16} << 20;
 
 // Every line of an open file, the `source`th read, into `runs`; false on a
 // read error.

@@ -85,14 +85,15 @@ Arguments parse(const std::vector<std::string>& arguments) {
   return parsed;
 }
 
-// Every file read whole before anything is printed; a file that cannot be
-// read is an error, and one file named twice (by any name) counts once.
+// Every file read whole before anything is printed, a pipe as a file and
+// "-" as standard input; a file that cannot be read is an error, and one
+// file named twice (by any name) counts once.
 Runs read_all(const std::vector<std::string>& files, bool all_runs) {
   Runs runs(all_runs);
   std::vector<runtime::os::FileId> seen;
   for (const std::string& name : files) {
     runtime::FileUnit file;
-    if (!file.open_for_reading(name.c_str())) usage_error("cannot read '" + runtime::displayable(name) + "'");
+    if (!file.open_stream_for_reading(name.c_str())) usage_error("cannot read '" + runtime::displayable(name) + "'");
     if (const std::optional<runtime::os::FileId> id = file.id(); id && !id->null_device) {
       if (std::find(seen.begin(), seen.end(), *id) != seen.end()) continue;
       seen.push_back(*id);
@@ -131,13 +132,15 @@ void run_report(const std::vector<std::string>& arguments) {
     }
   }
   const std::int64_t skipped = runs.skipped_lines;
+  const bool log_lines = runs.log_lines;
+  const std::int64_t long_lines = runs.long_lines;
   const std::optional<Report> report = summarise(std::move(runs), a.reference);
   Output output;
   if (!report) usage_error("no machine named '" + runtime::displayable(*a.reference) + "'");
   if (report->machines.empty() && (a.format == Format::kText || a.format == Format::kWideText)) {
-    output("No record lines in " +
+    output((log_lines ? "No runs in " : "No record lines in ") +
            runtime::displayable(a.files.size() == 1 ? a.files.front() : std::string("these files")) +
-           ": nothing to compare (" + skipped_text(skipped) + ").\n");
+           ": nothing to compare (" + skipped_text(skipped) + long_lines_text(long_lines) + ").\n");
   } else {
     write_report(
         *report, a.format, [&](std::string_view piece) { output(piece); }, runtime::console_columns(kTextColumns));

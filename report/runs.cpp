@@ -12,25 +12,22 @@ void Runs::add(const Run& run) {
     entry = index_.insert(Entry{hash, rows_.size()}).first;
     rows_.push_back(Row{std::move(key), Figures{}});
   }
-  Row& row = rows_[entry->row];
-  Figures& figures = row.figures;
+  const std::size_t row_index = entry->row;
+  std::uint32_t name = 0;
+  if (!run.batch.empty()) {
+    name = batch_names_.try_emplace(run.batch, static_cast<std::uint32_t>(batch_names_.size() + 1)).first->second;
+    if (run.place > 0 && !places_.insert(Place{row_index, name, run.place}).second) {
+      ++repeated_lines;
+      return;
+    }
+  }
+  Figures& figures = rows_[row_index].figures;
   figures.precise = figures.precise && run.precise;
   if (run.facts) figures.facts = std::make_shared<const MachineFacts>(*run.facts);
   // The batch is found before a disturbed run is left out, so that the
   // time between the runs around it stays what it was.
   std::int64_t group = 0;
-  if (run.batch.empty() && !run.precise) group = run.source;
-  if (run.batch.empty() && run.precise) {
-    const double start = run.start.value_or(0);
-    auto [last, fresh] = unnamed_.try_emplace(row.key, Unnamed{run.source, 0, 0});
-    Unnamed& u = last->second;
-    if (fresh || !run.start || u.source != run.source || !(start - u.end < kBatchGap && start - u.end > -kBatchGap)) {
-      u.group = -++inferred_;
-    }
-    u.source = run.source;
-    u.end = start + run.elapsed;
-    group = u.group;
-  }
+  if (run.batch.empty()) group = run.precise ? inferred_group(row_index, run) : run.source;
   if (!run.disturbances.empty()) {
     ++figures.disturbed;
     if (!all_runs_) {
@@ -40,25 +37,53 @@ void Runs::add(const Run& run) {
       return;
     }
   }
-  std::uint32_t name = 0;
-  if (!run.batch.empty()) {
-    name = batch_names_.try_emplace(run.batch, static_cast<std::uint32_t>(batch_names_.size() + 1)).first->second;
+  batch_of(row_index, group, name).figures.push_back(run.figure);
+}
+
+std::int64_t Runs::inferred_group(std::size_t row, const Run& run) {
+  auto [last, fresh] = (run.start ? unnamed_ : undated_).try_emplace(row, Unnamed{run.source, 0, run.local_start, 0});
+  Unnamed& u = last->second;
+  bool next = fresh || u.source != run.source;
+  if (run.start) {
+    const double gap = *run.start - u.end;
+    next = next || u.local != run.local_start || !(gap < kBatchGap && gap > -kBatchGap);
+    u.end = *run.start + run.elapsed;
   }
+  if (next) u.group = -++inferred_;
+  u.source = run.source;
+  u.local = run.local_start;
+  return u.group;
+}
+
+Batch& Runs::batch_of(std::size_t row, std::int64_t group, std::uint32_t name) {
+  std::vector<Batch>& batches = rows_[row].figures.batches;
   // Lines of a batch mostly follow each other: the last batch is tried first.
-  auto batch = figures.batches.rbegin();
-  while (batch != figures.batches.rend() && !(batch->group == group && batch->name == name)) ++batch;
-  if (batch == figures.batches.rend()) {
-    figures.batches.push_back(Batch{name, group, {}});
-    figures.batches.back().figures.push_back(run.figure);
-  } else {
-    batch->figures.push_back(run.figure);
+  if (!batches.empty() && batches.back().group == group && batches.back().name == name) return batches.back();
+  if (batches.size() < kIndexedFrom) {
+    for (Batch& batch : batches) {
+      if (batch.group == group && batch.name == name) return batch;
+    }
+  } else if (const auto found = batch_index_.find(BatchKey{row, group, name}); found != batch_index_.end()) {
+    return batches[found->second];
   }
+  batches.push_back(Batch{name, group, {}});
+  if (batches.size() == kIndexedFrom) {
+    for (std::size_t b = 0; b < batches.size(); ++b) {
+      batch_index_.emplace(BatchKey{row, batches[b].group, batches[b].name}, b);
+    }
+  } else if (batches.size() > kIndexedFrom) {
+    batch_index_.emplace(BatchKey{row, group, name}, batches.size() - 1);
+  }
+  return batches.back();
 }
 
 Runs::Rows Runs::take_rows() && {
   index_ = decltype(index_)();
   index_memory_.reset();
   unnamed_ = decltype(unnamed_)();
+  undated_ = decltype(undated_)();
+  batch_index_ = decltype(batch_index_)();
+  places_ = decltype(places_)();
   batch_names_ = decltype(batch_names_)();
   return std::move(rows_);
 }

@@ -34,8 +34,10 @@ struct Run {
   // The batch a logged run names; empty for a record line or an older
   // log's line, which are put in batches by where and when they ran.
   std::string batch = {};
+  std::int64_t place = 0;            // a logged run's place in its named batch, from 1; 0 when unknown
   int source = 0;                    // the file, counted from 0
   std::optional<double> start = {};  // seconds since 1970 in UTC, an older log line's
+  bool local_start = false;          // `start` had no offset: the writer's clock, as if UTC
   double elapsed = 0;                // its interval, seconds
 };
 
@@ -83,7 +85,12 @@ struct Row {
 // A run's batch: the one its log line names; for record lines, each file's
 // lines of a machine; for log lines without one (written before batches
 // were logged), the runs of a row in one file that each started less than
-// a minute after the previous one ended.
+// a minute after the previous one ended, a start without an offset
+// measured only against another such; the lines of a row in one file with
+// no start that can be read are one batch.
+//
+// A logged run is its batch and place: read again (a second copy of its
+// log), it is counted once. Record lines have no such identity.
 class Runs {
  public:
   // Disturbed runs are counted; their figures count only with `all_runs`.
@@ -97,6 +104,9 @@ class Runs {
   void add(const Run& run);
   bool all_runs() const { return all_runs_; }
   std::int64_t skipped_lines = 0;
+  std::int64_t long_lines = 0;      // of the skipped, those too long to read
+  std::int64_t repeated_lines = 0;  // runs read before, dropped
+  bool log_lines = false;           // any line was a run log's
   // The disturbed runs left out, by the kind of each reason.
   std::map<std::string, int> left_out;
   int left_out_runs = 0;
@@ -111,11 +121,40 @@ class Runs {
 
  private:
   // Where the batch of a line of an older log ends: the row's last such
-  // line, its file, when it ended and its batch's group.
+  // line, its file, when it ended (on which clock) and its batch's group.
   struct Unnamed {
     int source;
     double end;
+    bool local;
     std::int64_t group;
+  };
+  std::int64_t inferred_group(std::size_t row, const Run& run);
+  // A row's batch by its group and name: the last one tried first, then,
+  // in a row of many, an index.
+  Batch& batch_of(std::size_t row, std::int64_t group, std::uint32_t name);
+  struct BatchKey {
+    std::size_t row;
+    std::int64_t group;
+    std::uint32_t name;
+    bool operator==(const BatchKey&) const = default;
+  };
+  struct BatchKeyHash {
+    std::size_t operator()(const BatchKey& k) const noexcept {
+      return (k.row * 0x9E3779B97F4A7C15u) ^ (static_cast<std::size_t>(k.group) * 1000003u) ^ k.name;
+    }
+  };
+  static constexpr std::size_t kIndexedFrom = 8;  // batches from which a row's are indexed
+  // A logged run's identity: its row, its batch and its place.
+  struct Place {
+    std::size_t row;
+    std::uint32_t name;
+    std::int64_t place;
+    bool operator==(const Place&) const = default;
+  };
+  struct PlaceHash {
+    std::size_t operator()(const Place& p) const noexcept {
+      return (p.row * 0x9E3779B97F4A7C15u) ^ (static_cast<std::size_t>(p.place) * 1000003u) ^ p.name;
+    }
   };
   // A row's place in rows_, found by its key without a second copy of it:
   // an entry keeps the key's hash, and a lookup brings the key and rows_.
@@ -142,7 +181,10 @@ class Runs {
     bool operator()(const Entry& e, const Probe& p) const noexcept { return p == e; }
   };
   std::int64_t inferred_ = 0;
-  std::unordered_map<RowKey, Unnamed, RowKeyHash> unnamed_;
+  std::unordered_map<std::size_t, Unnamed> unnamed_;  // by row, lines with a start
+  std::unordered_map<std::size_t, Unnamed> undated_;  // by row, lines without one
+  std::unordered_map<BatchKey, std::size_t, BatchKeyHash> batch_index_;
+  std::unordered_set<Place, PlaceHash> places_;
   std::unordered_map<std::string, std::uint32_t> batch_names_;  // a log's batches, each a number
   bool all_runs_;
   Rows rows_;

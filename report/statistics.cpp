@@ -68,7 +68,8 @@ void fastest_first(std::deque<MachineSummary>& machines) {
 }  // namespace
 
 std::optional<Report> summarise(Runs runs, const std::optional<std::string>& reference) {
-  Report report{"", runs.skipped_lines, runs.left_out, runs.left_out_runs, {}};
+  Report report{"", runs.skipped_lines, runs.left_out,      runs.left_out_runs, {},
+                {}, runs.long_lines,    runs.repeated_lines};
   const bool all_runs = runs.all_runs();
   Runs::Rows rows = std::move(runs).take_rows();
   // Each row is given back as its summary is made, so that the two never
@@ -104,7 +105,7 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     m.disturbed = row.figures.disturbed;
     m.left_out = all_runs ? 0 : m.disturbed;
     m.left_out_figures = std::move(row.figures.left_out);
-    m.median_ci = median_interval(figures);
+    m.median_ci = median_interval(figures, m.precise ? Timing::kPrecise : Timing::kWholeSeconds);
     m.batches = std::move(by_batch);
     m.facts = std::move(row.figures.facts);
   }
@@ -135,21 +136,20 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     if (m.machine == report.reference) bases.try_emplace({m.digits, m.copies}, Base{&m, m.centre});
     if (copies && m.copies == 1) single.try_emplace({m.machine, m.digits}, m.median);
   }
+  // A group where the reference machine has no row has its fastest.
+  for (const MachineSummary& m : report.machines) {
+    if (m.runs == 0 || !bases.try_emplace({m.digits, m.copies}, Base{&m, m.centre}).second) continue;
+    report.group_references.try_emplace({m.digits, m.copies}, m.machine);
+  }
   for (MachineSummary& m : report.machines) {
     if (m.runs == 0) continue;
     if (m.copies > 1) {
       const auto one = single.find({m.machine, m.digits});
       if (one != single.end()) m.scaling = finite_ratio(m.median, one->second * m.copies);
     }
-    const auto base = bases.find({m.digits, m.copies});
-    if (base == bases.end()) {
-      const bool at_copies =
-          std::any_of(bases.begin(), bases.end(), [&](const auto& b) { return b.first.second == m.copies; });
-      m.verdict = at_copies ? Verdict::kNoReferenceAtDigits : Verdict::kNoReference;
-      continue;
-    }
-    const MachineSummary& ref = *base->second.row;
-    m.relative = finite_ratio(m.centre, base->second.centre);
+    const Base& base = bases.at({m.digits, m.copies});
+    const MachineSummary& ref = *base.row;
+    m.relative = finite_ratio(m.centre, base.centre);
     m.reference_batches = static_cast<int>(ref.batches.size());
     if (&m == &ref) {
       m.verdict = Verdict::kReference;
@@ -157,19 +157,36 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     }
     // One batch cannot show how the host's pace drifts between batches,
     // and runs within a batch share it: no verdict rests on them alone.
-    const std::optional<BatchRatio> ratio = batch_ratio(m.batches, ref.batches);
-    if (!ratio) continue;
-    m.ratio = std::make_unique<const BatchRatio>(*ratio);
+    // Nor do batches whose medians are all equal.
+    constexpr auto kLeast = static_cast<std::size_t>(kMinBatchesForVerdict);
+    if (m.batches.size() < kLeast || ref.batches.size() < kLeast) continue;
+    if (without_variation(m.batches) || without_variation(ref.batches)) {
+      m.verdict = Verdict::kNoVariation;
+      continue;
+    }
+    const auto timing = [](const MachineSummary& row) {
+      return row.precise ? Timing::kPrecise : Timing::kWholeSeconds;
+    };
+    m.ratio = std::make_unique<const BatchRatio>(*batch_ratio(m.batches, ref.batches, timing(m), timing(ref)));
     if (m.ratio->interval.low > 1) {
       m.verdict = Verdict::kFaster;
     } else if (m.ratio->interval.high < 1) {
       m.verdict = Verdict::kSlower;
-    } else {
+    } else if (const std::optional<Plan> plan =
+                   plan_to_resolve(kResolvable, m.batches, ref.batches, timing(m), timing(ref))) {
       m.verdict = Verdict::kNoDifference;
-      m.plan = std::make_unique<const Plan>(plan_to_resolve(kResolvable, m.batches, ref.batches));
+      m.plan = std::make_unique<const Plan>(*plan);
+    } else {
+      m.verdict = Verdict::kTooCoarse;
     }
   }
   return report;
+}
+
+const std::string* reference_of(const Report& report, const MachineSummary& row) {
+  if (!row.relative) return nullptr;
+  const auto group = report.group_references.find({row.digits, row.copies});
+  return group == report.group_references.end() ? &report.reference : &group->second;
 }
 
 }  // namespace report

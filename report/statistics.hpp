@@ -18,8 +18,11 @@ constexpr int kFewRuns = 3;           // rows with fewer runs are marked
 constexpr double kResolvable = 0.01;  // the difference the advice plans for
 
 // kNoReference: the reference machine has no row at these copies;
-// kNoReferenceAtDigits: it has, but none at these digits; kAllDisturbed: the
-// row has no figure left to compare.
+// kNoReferenceAtDigits: it has, but none at these digits (neither is made
+// now: such a group has a reference of its own); kAllDisturbed: the row has
+// no figure left to compare; kNoVariation: a side's batch medians are all
+// equal, so its drift cannot be measured; kTooCoarse: no difference found,
+// and the bounds of whole-second figures leave no plan to resolve 1 %.
 enum class Verdict : std::uint8_t {
   kReference,
   kFaster,
@@ -28,7 +31,9 @@ enum class Verdict : std::uint8_t {
   kOneBatch,
   kNoReference,
   kNoReferenceAtDigits,
-  kAllDisturbed
+  kAllDisturbed,
+  kNoVariation,
+  kTooCoarse
 };
 
 // Laid out small: a report of a million machines holds a million of these.
@@ -44,7 +49,7 @@ struct MachineSummary {
   int reference_batches = 0;  // the batches of the row it was compared with
   int first_seen;             // the row's place in the files
   Verdict verdict = Verdict::kOneBatch;
-  bool precise;  // every figure from a run log
+  bool precise;  // every figure from a run log, else timed in whole seconds
   double median, best, worst, spread;
   double centre;  // the geometric mean of its batches' medians; 0 with no figures
   // To the reference machine's row at the same digits and copies, as the
@@ -72,6 +77,11 @@ struct Report {
   // The fastest median first, equal ones as the files had them. A deque
   // grows as the rows it is made from are given back.
   std::deque<MachineSummary> machines;
+  // The reference of each group of comparable rows (by digits and copies)
+  // where the reference machine has no row: the group's fastest.
+  std::map<std::pair<int, int>, std::string> group_references;
+  std::int64_t long_lines = 0;      // of the skipped, those too long to read
+  std::int64_t repeated_lines = 0;  // runs read before, dropped
 };
 
 // The median of sorted finite positive figures: the mean of the middle two
@@ -87,10 +97,15 @@ double finite_ratio(double a, double b);
 
 // The summaries of `runs` (taken apart as it goes), each relative to the
 // row of the machine named `reference` (the fastest row's when there is
-// none) at as many copies, the fastest of its rows there, with its
-// intervals and its verdict against that row. A row whose runs were all
-// left out is kept, without figures, and is never the reference. nullopt
-// when no row with figures is that machine.
+// none) at as many copies and digits, the fastest of its rows there, or
+// where it has none to the fastest row there, with its intervals and its
+// verdict against that row. A row whose runs were all left out is kept,
+// without figures, and is never a reference. nullopt when no row with
+// figures is that machine.
 std::optional<Report> summarise(Runs runs, const std::optional<std::string>& reference);
+
+// The machine a row is compared with: its group's reference; nullptr for a
+// row without figures.
+const std::string* reference_of(const Report& report, const MachineSummary& row);
 
 }  // namespace report

@@ -1,10 +1,14 @@
 #include "report/uncertainty.hpp"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <numbers>
 #include <numeric>
+#include <utility>
 
 namespace report {
 
@@ -77,6 +81,55 @@ double welch_degrees(double a, double b, double m, double n) {
   return denominator > 0 ? (a + b) * (a + b) / denominator : m + n - 2;
 }
 
+// A side of a comparison: the logarithms of each batch's median, and of the
+// bounds of what it stands for (the median itself for precise figures).
+struct Side {
+  std::vector<double> centre, low, high;
+};
+
+Side side_of(const Batches& batches, Timing timing) {
+  Side side;
+  side.centre = log_medians(batches);
+  if (timing == Timing::kPrecise) {
+    side.low = side.high = side.centre;
+    return side;
+  }
+  double last = 0;  // no figure: figures are positive
+  Interval bounds{};
+  for (const std::vector<double>& batch : batches) {
+    std::vector<double> lows, highs;
+    for (const double f : batch) {
+      if (f != last) bounds = whole_second_bounds(last = f);
+      lows.push_back(bounds.low);
+      highs.push_back(bounds.high);
+    }
+    side.low.push_back(std::log(median_of(lows)));
+    side.high.push_back(std::log(median_of(highs)));
+  }
+  return side;
+}
+
+// The most the squared deviations from their mean can add to for values
+// within their bounds: each end's from the bounds' common middle, the
+// farther one (equal to squares() for precise figures).
+double bounded_squares(const Side& side) {
+  double middle = 0;
+  for (std::size_t i = 0; i < side.low.size(); ++i) middle += side.low[i] / 2 + side.high[i] / 2;
+  middle /= static_cast<double>(side.low.size());
+  double sum = 0;
+  for (std::size_t i = 0; i < side.low.size(); ++i) {
+    sum += std::max((side.low[i] - middle) * (side.low[i] - middle), (side.high[i] - middle) * (side.high[i] - middle));
+  }
+  return side.low == side.high ? squares(side.centre) : sum;
+}
+
+// How far the bounds of whole-second figures can move the difference of
+// the means: down, and up.
+std::pair<double, double> rounding_share(const Side& x, const Side& y) {
+  return {mean(x.centre) - mean(x.low) + mean(y.high) - mean(y.centre),
+          mean(x.high) - mean(x.centre) + mean(y.centre) - mean(y.low)};
+}
+
 }  // namespace
 
 double median_of(const std::vector<double>& values) {
@@ -89,7 +142,33 @@ double median_of(const std::vector<double>& values) {
   return k % 2 == 1 ? sorted[k / 2] : sorted[k / 2 - 1] / 2 + sorted[k / 2] / 2;
 }
 
-std::optional<Interval> median_interval(const std::vector<double>& sorted) {
+Interval whole_second_bounds(double figure) {
+  constexpr int kMostSeconds = 100000;  // past a day: the widest bounds
+  constexpr double kLeastDigits = 4, kMostDigits = 64000, kFactor = 0.0006;
+  int seconds = 2;
+  for (int s = 2; s <= kMostSeconds; ++s) {
+    const double digits = std::sqrt(figure * s / kFactor);
+    if (digits > kMostDigits + 1) break;
+    bool fits = false;
+    for (const double d : {std::floor(digits), std::ceil(digits)}) {
+      if (d < kLeastDigits || d > kMostDigits) continue;
+      // As a run works it out, in single precision, written to 7 digits.
+      const auto made = static_cast<float>(static_cast<long double>(0.0006F) * d * d / s);
+      std::array<char, 32> text{};
+      std::to_chars(text.data(), text.data() + text.size() - 1, static_cast<double>(made),
+                    std::chars_format::scientific, 6);
+      fits = fits || std::strtod(text.data(), nullptr) == figure;
+    }
+    if (fits) {
+      seconds = s;
+      break;
+    }
+  }
+  const double s = seconds;
+  return {figure * s / (s + 1), figure * s / (s - 1)};
+}
+
+std::optional<Interval> median_interval(const std::vector<double>& sorted, Timing timing) {
   const int n = static_cast<int>(sorted.size());
   if (n < kMinRunsForMedianInterval) return std::nullopt;
   // The largest k with P(B <= k - 1) <= 2.5 % for B ~ Binomial(n, 1/2):
@@ -104,7 +183,20 @@ std::optional<Interval> median_interval(const std::vector<double>& sorted) {
     log_term += std::log(static_cast<double>(n - i)) - std::log(static_cast<double>(i + 1));
   }
   if (k == 0) return std::nullopt;
-  return Interval{sorted[static_cast<std::size_t>(k - 1)], sorted[static_cast<std::size_t>(n - k)]};
+  const auto low = static_cast<std::size_t>(k - 1), high = static_cast<std::size_t>(n - k);
+  if (timing == Timing::kPrecise) return Interval{sorted[low], sorted[high]};
+  // The true figures' order statistics lie between those of their bounds.
+  std::vector<double> lows, highs;
+  Interval bounds{};
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    // Equal figures, the rule in a record file, are next to each other.
+    if (i == 0 || sorted[i] != sorted[i - 1]) bounds = whole_second_bounds(sorted[i]);
+    lows.push_back(bounds.low);
+    highs.push_back(bounds.high);
+  }
+  std::sort(lows.begin(), lows.end());
+  std::sort(highs.begin(), highs.end());
+  return Interval{lows[low], highs[high]};
 }
 
 double student_t_quantile(double p, double degrees) {
@@ -124,18 +216,30 @@ double batch_centre(const Batches& batches) {
   return std::exp(sum / static_cast<double>(batches.size()));
 }
 
-std::optional<BatchRatio> batch_ratio(const Batches& row, const Batches& reference) {
+std::optional<BatchRatio> batch_ratio(const Batches& row, const Batches& reference, Timing row_timing,
+                                      Timing reference_timing) {
   if (row.size() < kMinBatchesForVerdict || reference.size() < kMinBatchesForVerdict) return std::nullopt;
-  const std::vector<double> x = log_medians(row), y = log_medians(reference);
-  const double m = static_cast<double>(x.size()), n = static_cast<double>(y.size());
-  const double a = squares(x) / (m - 1) / m, b = squares(y) / (n - 1) / n;
-  const double degrees = welch_degrees(a, b, m, n);
-  const double difference = mean(x) - mean(y);
+  const Side x = side_of(row, row_timing), y = side_of(reference, reference_timing);
+  const double m = static_cast<double>(row.size()), n = static_cast<double>(reference.size());
+  const double a = bounded_squares(x) / (m - 1) / m, b = bounded_squares(y) / (n - 1) / n;
+  const bool precise = row_timing == Timing::kPrecise && reference_timing == Timing::kPrecise;
+  // Welch's degrees lie between the fewer batches' less one and m + n - 2.
+  const double degrees = precise ? welch_degrees(a, b, m, n) : std::min(m, n) - 1;
+  const double difference = mean(x.centre) - mean(y.centre);
+  const auto [down, up] = rounding_share(x, y);
   const double half = student_t_quantile(1 - kAlpha / 2, degrees) * std::sqrt(a + b);
-  return BatchRatio{std::exp(difference), {std::exp(difference - half), std::exp(difference + half)}, degrees};
+  return BatchRatio{
+      std::exp(difference), {std::exp(difference - down - half), std::exp(difference + up + half)}, degrees};
 }
 
-Plan plan_to_resolve(double difference, const Batches& row, const Batches& reference) {
+bool without_variation(const Batches& batches) {
+  const double first = median_of(batches.front());
+  return std::all_of(batches.begin() + 1, batches.end(),
+                     [&](const std::vector<double>& batch) { return median_of(batch) == first; });
+}
+
+std::optional<Plan> plan_to_resolve(double difference, const Batches& row, const Batches& reference, Timing row_timing,
+                                    Timing reference_timing) {
   // The variance of the logarithms within a batch, pooled over both sides'
   // batches, and that of the batches' medians about each side's mean.
   double within = 0, within_degrees = 0, runs = 0;
@@ -153,7 +257,10 @@ Plan plan_to_resolve(double difference, const Batches& row, const Batches& refer
   const double between_medians = (squares(log_medians(row)) + squares(log_medians(reference))) / (batches - 2);
   // A median of r runs varies as pi/2 times their mean does.
   const double run_level = within_degrees > 0 ? std::numbers::pi / 2 * within / within_degrees : 0;
-  const double batch_level = std::max(between_medians - run_level / (runs / batches), 0.0);
+  // Below the variance a batch's median has from its runs, these batches
+  // cannot tell drift between batches from none: it is taken as that much.
+  const double median_level = run_level / (runs / batches);
+  const double batch_level = std::max(between_medians - median_level, median_level);
   // The cheapest runs a batch: sqrt(cost of a batch's warm-up / cost of a
   // run x run-level variance / batch-level variance).
   int per_batch = kMaxPlannedRuns;
@@ -161,9 +268,12 @@ Plan plan_to_resolve(double difference, const Batches& row, const Batches& refer
     per_batch = static_cast<int>(std::clamp(std::ceil(std::sqrt(run_level / batch_level)), 1.0, 1.0 * kMaxPlannedRuns));
   }
   const double variance = batch_level + run_level / per_batch;
-  const double target = std::log1p(difference);
+  const auto [down, up] = rounding_share(side_of(row, row_timing), side_of(reference, reference_timing));
+  const double target = std::log1p(difference) - std::max(down, up);
+  if (target <= 0) return std::nullopt;
+  const bool precise = row_timing == Timing::kPrecise && reference_timing == Timing::kPrecise;
   for (int b = kMinBatchesForVerdict; b < kMaxPlannedBatches; b += std::max(1, b / 16)) {
-    const double degrees = 2.0 * b - 2;
+    const double degrees = precise ? 2.0 * b - 2 : b - 1;
     const double t = student_t_quantile(1 - kAlpha / 2, degrees) + student_t_quantile(kPower, degrees);
     if (t * t * 2 * variance / b <= target * target) return Plan{b, per_batch};
   }

@@ -2,6 +2,7 @@
 // How sure a comparison is: a distribution-free 95 % interval of a median,
 // and the ratio of two machines over their batches with its 95 % interval.
 // No resampling: the same figures give the same bytes.
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -14,9 +15,22 @@ struct Interval {
   double low, high;
 };
 
+// How a row's figures were timed: a log's to the microsecond, a record
+// file's in whole seconds.
+enum class Timing : std::uint8_t { kPrecise, kWholeSeconds };
+
+// The figures a run timed in whole seconds may stand for. Its figure is
+// 0.0006 x d x d / s for whole seconds s >= 2 at d digits (4 to 64000), and
+// the true duration lies within a second of s: the true figure lies between
+// F s / (s + 1) and F s / (s - 1). s is the fewest seconds that give the
+// figure to its 7 digits at some digit count, the widest bounds it may
+// have; 2 when none does.
+Interval whole_second_bounds(double figure);
+
 // The 95 % interval of the median of sorted figures by order statistics
-// (the binomial method); nullopt for fewer than 6 figures.
-std::optional<Interval> median_interval(const std::vector<double>& sorted);
+// (the binomial method); nullopt for fewer than 6 figures. Whole-second
+// figures widen it to the bounds of what they stand for.
+std::optional<Interval> median_interval(const std::vector<double>& sorted, Timing timing = Timing::kPrecise);
 
 // A row's figures, batch by batch, each batch's in any order and never empty.
 using Batches = std::vector<std::vector<double>>;
@@ -32,8 +46,17 @@ struct BatchRatio {
   Interval interval;  // as ratios
   double degrees;     // Welch-Satterthwaite degrees of freedom
 };
-// nullopt below 2 batches a side.
-std::optional<BatchRatio> batch_ratio(const Batches& row, const Batches& reference);
+// nullopt below 2 batches a side. A side timed in whole seconds makes it
+// the widest interval that Welch's would be for any figures within their
+// bounds (whole_second_bounds): the difference of the means moved by the
+// bounds of the batches' medians, the spread of each side bounded by the
+// farthest ends from its middle, at the fewest degrees Welch's can have.
+std::optional<BatchRatio> batch_ratio(const Batches& row, const Batches& reference,
+                                      Timing row_timing = Timing::kPrecise, Timing reference_timing = Timing::kPrecise);
+
+// Whether the batches' medians are all equal: no drift between batches to
+// measure, and so no interval or plan from them.
+bool without_variation(const Batches& batches);
 
 // Geometric mean of the batches' medians: what a row compares by.
 double batch_centre(const Batches& batches);
@@ -46,11 +69,16 @@ double median_of(const std::vector<double>& values);
 // two machines as noisy as these at both levels: the batches a side and the
 // runs in each that cost least (Kalibera and Jones's optimal repetition
 // count, a warm-up run costing a batch one run more), with 5 % two-sided
-// and 80 % power from the t distribution. Both sides need 2 batches.
+// and 80 % power from the t distribution. Both sides need 2 batches. The
+// variance between batches is never taken below that of a batch's median
+// from its runs: fewer batches cannot tell a smaller one from none. The
+// bounds of whole-second figures take their share of the difference;
+// nullopt when they take all of it.
 struct Plan {
   int batches, runs;  // a side, and in each batch
 };
-Plan plan_to_resolve(double difference, const Batches& row, const Batches& reference);
+std::optional<Plan> plan_to_resolve(double difference, const Batches& row, const Batches& reference,
+                                    Timing row_timing = Timing::kPrecise, Timing reference_timing = Timing::kPrecise);
 
 // The p quantile of Student's t distribution with `degrees` (> 0, not
 // necessarily whole) degrees of freedom, 0 < p < 1.

@@ -32,6 +32,11 @@ constexpr Words kWords[] = {
      "Other digits: the reference has no row at these digits."},
     {Verdict::kAllDisturbed, "all-disturbed", "all runs disturbed (--all-runs keeps them)", "all disturbed",
      "All disturbed: every run of the row was left out."},
+    {Verdict::kNoVariation, "no-variation", "no variation between batches: their drift cannot be measured",
+     "no variation", "No variation: a side's batch medians are all equal, so how its pace drifts cannot be measured."},
+    {Verdict::kTooCoarse, "too-coarse",
+     "no difference found: whole seconds cannot resolve 1 % (--log times runs precisely)", "no difference",
+     "No difference: whole seconds cannot resolve 1 % (--log times runs precisely)."},
 };
 
 constexpr bool in_order() {

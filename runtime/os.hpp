@@ -52,6 +52,10 @@ File open_file_for_writing(const char* name);
 // creates it.
 File open_file_for_reading(const char* name);
 
+// Opens `name` for reading whatever it is but a directory: a file, a pipe
+// (waiting for a named one's writer), a device; "-" is standard input.
+File open_stream_for_reading(const char* name);
+
 // Up to `size` bytes from the current position: the count read, 0 at the
 // end of the file, -1 on an error.
 long read_file(File file, char* buffer, std::size_t size);

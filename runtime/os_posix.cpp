@@ -16,6 +16,7 @@
 #include <ctime>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 #include "runtime/os.hpp"
 
@@ -117,6 +118,23 @@ File open_file_for_writing(const char* name) {
 File open_file_for_reading(const char* name) {
   const int fd = open_once(name, O_RDONLY);
   return fd < 0 ? kNoFile : fd;
+}
+
+File open_stream_for_reading(const char* name) {
+  if (std::string_view(name) == "-") {
+    const int fd = ::fcntl(0, F_DUPFD_CLOEXEC, 3);
+    return fd < 0 ? kNoFile : fd;
+  }
+  int fd = -1;
+  while ((fd = ::open(name, O_RDONLY | O_CLOEXEC | O_NOCTTY)) < 0 && errno == EINTR) {
+  }
+  if (fd < 0) return kNoFile;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return kNoFile;
+  }
+  return fd;
 }
 
 long read_file(File file, char* buffer, std::size_t size) { return read_some(fd_of(file), buffer, size); }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "runtime/os.hpp"
@@ -118,6 +119,24 @@ File open_file_for_writing(const char* name) {
 File open_file_for_reading(const char* name) {
   const HANDLE handle = open_once(name, GENERIC_READ, OPEN_EXISTING);
   return handle == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<File>(handle);
+}
+
+File open_stream_for_reading(const char* name) {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  if (std::string_view(name) == "-") {
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    if (input == nullptr || input == INVALID_HANDLE_VALUE ||
+        DuplicateHandle(GetCurrentProcess(), input, GetCurrentProcess(), &handle, 0, FALSE, DUPLICATE_SAME_ACCESS) ==
+            0) {
+      return kNoFile;
+    }
+  } else {
+    // A directory is not opened without FILE_FLAG_BACKUP_SEMANTICS.
+    handle = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return kNoFile;
+  }
+  return reinterpret_cast<File>(handle);
 }
 
 long read_file(File file, char* buffer, std::size_t size) { return read_some(handle_of(file), buffer, size); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -72,6 +73,8 @@ bool FileUnit::open(const char* name) { return adopt(os::open_file(name)); }
 
 bool FileUnit::open_for_reading(const char* name) { return adopt(os::open_file_for_reading(name)); }
 
+bool FileUnit::open_stream_for_reading(const char* name) { return adopt(os::open_stream_for_reading(name)); }
+
 bool FileUnit::open_for_writing(const char* name) { return adopt(os::open_file_for_writing(name)); }
 
 bool FileUnit::adopt(os::File file) {
@@ -139,6 +142,37 @@ FileUnit::ReadResult FileUnit::read_line(Line& line) {
     }
   }
   if (carriage_return) --line.length;
+  return ReadResult::kRecord;
+}
+
+FileUnit::ReadResult FileUnit::read_line(std::string& line, std::size_t limit, bool& cut) {
+  line.clear();
+  cut = false;
+  for (bool any = false;; any = true) {
+    const int c = fill();
+    if (c == -2) return ReadResult::kError;
+    if (c == -1) {
+      if (!any) return ReadResult::kEnd;
+      ended_without_newline_ = true;
+      break;
+    }
+    // What the buffer holds of the line, up to its end.
+    const char* from = buffer_.data() + begin_;
+    const auto* newline = static_cast<const char*>(std::memchr(from, '\n', end_ - begin_));
+    const auto size = static_cast<std::size_t>((newline != nullptr ? newline : buffer_.data() + end_) - from);
+    if (!cut && line.size() + size <= limit) {
+      line.append(from, size);
+    } else {
+      cut = true;
+      line.clear();
+    }
+    begin_ += size;
+    if (newline != nullptr) {
+      ++begin_;
+      break;
+    }
+  }
+  if (line.ends_with('\r')) line.pop_back();
   return ReadResult::kRecord;
 }
 

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "runtime/list_input.hpp"
@@ -57,6 +58,10 @@ class FileUnit {
   // Opens an existing file for reading only; false when it cannot be read.
   bool open_for_reading(const char* name);
 
+  // Opens anything but a directory for reading, a pipe or a device too;
+  // "-" is standard input. False when it cannot be opened.
+  bool open_stream_for_reading(const char* name);
+
   // Opens the file for reading and writing, or creates it; false when it
   // cannot be written.
   bool open_for_writing(const char* name);
@@ -80,6 +85,10 @@ class FileUnit {
   // a line too; a carriage return ending a line is not part of it. Lines of
   // any length take constant memory.
   ReadResult read_line(Line& line);
+
+  // The next line whole when it has at most `limit` bytes; a longer one is
+  // read past and given empty, with `cut` set.
+  ReadResult read_line(std::string& line, std::size_t limit, bool& cut);
 
   // Formatted read "(a50)": the next line's first 50 bytes, blank-padded.
   ReadResult read_a50(Record50& record);

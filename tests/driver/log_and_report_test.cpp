@@ -122,6 +122,55 @@ TEST(LogAndReport, ManyFilesAndOutputThatCannotBeWritten) {
   EXPECT_EQ(r.err, "pibench: cannot write the report to standard output\n");
 }
 
+// A log through a pipe or standard input is read as a file is, its lines
+// whatever their length; a run read twice counts once; a log that holds no
+// run is not said to lack record lines.
+TEST(LogAndReport, PipesLongLinesAndRunsReadTwice) {
+  const ScratchDir dir;
+  std::string log;
+  std::string slices;
+  for (int i = 0; i < 1200; ++i) slices += (i == 0 ? "" : ",") + std::string("5572.0");
+  for (int place = 1; place <= 3; ++place) {
+    log += R"({"pibench":"1.1.0","batch":"b1","run":)" + std::to_string(place) +
+           R"(,"identifier":"box","digits":400,"precise_figure":)" + std::to_string(100 + place) +
+           R"(,"result":"correct","slices":[)" + slices + "]}\n";
+  }
+  ASSERT_GT(log.size(), 3 * 8000u);
+  dir.write("runs.jsonl", log);
+  dir.write("copy.jsonl", log);
+  const auto json_report = [&](const std::vector<std::string>& files, const std::vector<std::string>& prefix = {}) {
+    RunOptions o;
+    o.prefix = prefix;
+    o.arguments = {"--report", "--format", "json"};
+    o.arguments.insert(o.arguments.end(), files.begin(), files.end());
+    const Outcome r = run_program(dir, log, o);
+    EXPECT_EQ(r.exit_status, 0) << r.err;
+    return nlohmann::json::parse(r.out, nullptr, false);
+  };
+  nlohmann::json report = json_report({"runs.jsonl", "copy.jsonl"});
+  ASSERT_EQ(report["machines"].size(), 1u);
+  EXPECT_EQ(report["machines"][0]["runs"], 3);
+  EXPECT_EQ(report["repeated_lines"], 3);
+  EXPECT_EQ(json_report({"runs.jsonl"}).count("repeated_lines"), 0u);
+  EXPECT_EQ(json_report({"-"})["machines"][0]["runs"], 3);
+  SKIP_ON_WINDOWS("pipes by name");
+  for (const char* name : {"/dev/stdin", "-"}) {
+    report = json_report({name}, {"bash", "-c", "cat runs.jsonl | \"$@\"", "bash"});
+    EXPECT_EQ(report["machines"][0]["runs"], 3) << name;
+  }
+  RunOptions o;
+  o.arguments = {"--report", "."};
+  Outcome r = run_program(dir, "", o);
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "pibench: cannot read '.' (see pibench --help)\n");
+  dir.write("failed.jsonl", R"({"pibench":"1.1.0","identifier":"box","digits":400,"result":"wrong"})"
+                            "\n");
+  o.arguments = {"--report", "failed.jsonl"};
+  r = run_program(dir, "", o);
+  EXPECT_EQ(r.out, "No runs in failed.jsonl: nothing to compare (1 other line skipped).\n");
+}
+
 // The text table keeps to the columns of the terminal it is shown on
 // (COLUMNS, else the terminal's own) and to 100 elsewhere, cutting names
 // with "…"; --wide keeps every column.

@@ -16,6 +16,7 @@
 #include "report/read.hpp"
 #include "report/runs.hpp"
 #include "report/statistics.hpp"
+#include "report/text.hpp"
 #include "runtime/format.hpp"
 #include "runtime/record_file.hpp"
 #include "runtime/text.hpp"
@@ -243,7 +244,8 @@ TEST(Report, HostileLinesThroughEveryFormat) {
     } else if (format == report::Format::kCsv) {
       for (const std::string& line : table)
         EXPECT_EQ(std::count(line.begin(), line.end(), ','),
-                  std::ranges::count_if(report::columns(), [](const report::Column& c) { return c.csv; }))
+                  std::ranges::count_if(report::columns(), [](const report::Column& c) { return c.csv; }) +
+                      (r->group_references.empty() ? 0 : 1))  // and each row's reference
             << line;
     } else if (format == report::Format::kJson) {
       EXPECT_EQ(nlohmann::json::parse(out)["machines"].size(), r->machines.size());
@@ -251,6 +253,72 @@ TEST(Report, HostileLinesThroughEveryFormat) {
       EXPECT_EQ(table.size(), r->machines.size() + 2);
     }
   }
+}
+
+// An older log's start in the forms it was written in: an offset or "Z",
+// a space for the "T", fractional seconds; without an offset, the
+// writer's clock as if UTC, said to be local.
+TEST(Report, StartsOfOlderLogs) {
+  struct Case {
+    const char* start;
+    std::optional<double> seconds;  // after 2026-12-10T02:00:06Z
+    bool local;
+  };
+  const std::optional<double> none;
+  const Case cases[] = {
+      {"2026-12-10T02:00:06+00:00", 0, false},
+      {"2026-12-10T02:00:06Z", 0, false},
+      {"2026-12-10 02:00:06+01:00", -3600, false},
+      {"2026-12-10T02:00:06.5-00:30", 1800.5, false},
+      {"2026-12-10T02:00:06", 0, true},
+      {"2026-12-10 02:00:06.25", 0.25, true},
+      {"2026-12-10T02:00:06 junk", none, false},
+      {"2026-12-10T02:00:06+0100", none, false},
+      {"2026-02-30T02:00:06Z", none, false},
+      {"2026-12-10T24:00:06Z", none, false},
+      {"2026-12-10T02:00:06.Z", none, false},
+      {"yesterday", none, false},
+  };
+  constexpr double kAt = 1796868006;
+  for (const Case& c : cases) {
+    const std::string line = R"({"pibench":"1.0.0","identifier":"m","digits":1000,"precise_figure":1.0,)"
+                             R"("result":"correct","start":")" +
+                             std::string(c.start) + "\"}";
+    const std::optional<report::Run> run = report::log_run(line);
+    ASSERT_TRUE(run) << c.start;
+    EXPECT_EQ(run->start.has_value(), c.seconds.has_value()) << c.start;
+    if (run->start && c.seconds) {
+      EXPECT_DOUBLE_EQ(*run->start - kAt, *c.seconds) << c.start;
+      EXPECT_EQ(run->local_start, c.local) << c.start;
+    }
+  }
+}
+
+// A log's lines are read whatever their length up to a limit no log
+// reaches; a longer line is skipped and counted as such.
+TEST(Report, LinesOfAnyLength) {
+  std::string wide = log_line("wide", "400", "9.0");
+  std::string slices = ",\"slices\":[1.5";
+  for (int i = 0; i < 2000; ++i) slices += ",5572.0";
+  wide.insert(wide.size() - 1, slices + "]");
+  std::string huge = log_line("huge", "400", "9.0");
+  huge.insert(huge.size() - 1, std::string(report::kMaxLine, ' '));
+  const char* name = "long-lines.jsonl";
+  std::ofstream(name, std::ios::binary) << wide << "\n" << huge << "\n" << log_line("short", "400", "8.0") << "\n";
+  report::Runs runs;
+  {
+    runtime::FileUnit file;
+    ASSERT_TRUE(file.open_for_reading(name));
+    ASSERT_TRUE(report::read_runs(file, runs));
+  }
+  std::remove(name);
+  ASSERT_GT(wide.size(), 9000u);
+  ASSERT_EQ(runs.rows().size(), 2u);
+  EXPECT_EQ(runs.rows()[0].key.machine, "wide");
+  EXPECT_EQ(runs.skipped_lines, 1);
+  EXPECT_EQ(runs.long_lines, 1);
+  const std::string notes = report::text_notes(report::summarise(runs, std::nullopt).value());
+  EXPECT_NE(notes.find("1 other line skipped (1 longer than 16 MiB).\n"), std::string::npos) << notes;
 }
 
 // One table, the same on every platform, as glibc's wcwidth() counts columns.

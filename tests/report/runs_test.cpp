@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -76,6 +78,95 @@ TEST(Runs, SummariesFastestFirstAndEqualOnesAsRead) {
     ASSERT_EQ(r.machines[i].median, expected[i].first) << i;
     ASSERT_EQ(r.machines[i].batches, (report::Batches{{expected[i].first}})) << i;
   }
+}
+
+// A logged run read again (a second copy of its log) counts once, by its
+// row, batch and place, disturbed or not; record lines have no identity.
+TEST(Runs, ARunReadTwiceCountsOnce) {
+  report::Runs runs;
+  for (int copy = 0; copy < 2; ++copy) {
+    for (int place = 1; place <= 4; ++place) {
+      report::Run run = logged("a", 10 + place, "b1");
+      run.place = place;
+      run.source = copy;
+      if (place == 4) run.disturbances = {"cpu share"};
+      runs.add(run);
+    }
+    report::Run record{"r", 0, 5, false, {}};
+    record.source = copy;
+    runs.add(record);
+  }
+  report::Run other = logged("b", 1, "b1");  // another machine's batch of that name
+  other.place = 1;
+  runs.add(other);
+  EXPECT_EQ(runs.repeated_lines, 4);
+  EXPECT_EQ(runs.left_out_runs, 1);
+  ASSERT_EQ(runs.rows().size(), 3u);
+  EXPECT_EQ(runs.rows()[0].figures.batches.front().figures, (std::vector<double>{11, 12, 13}));
+  EXPECT_EQ(runs.rows()[1].figures.batches.size(), 2u);
+  EXPECT_EQ(runs.rows()[2].figures.batches.front().figures, (std::vector<double>{1}));
+}
+
+// An older log's batches: runs less than a minute apart in one file, a start
+// without an offset measured only against another such; the lines of a row
+// in one file with no start, one batch.
+TEST(Runs, AnOlderLogsBatches) {
+  struct Line {
+    std::optional<double> start;
+    bool local;
+    int source;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Line> lines;
+    std::vector<std::size_t> sizes;
+  };
+  const std::optional<double> none;
+  const Case cases[] = {
+      {"no start", {{none, false, 0}, {none, false, 0}, {none, false, 0}}, {3}},
+      {"no start, two files", {{none, false, 0}, {none, false, 0}, {none, false, 1}}, {2, 1}},
+      {"no offset", {{0, true, 0}, {10, true, 0}, {200, true, 0}}, {2, 1}},
+      {"an offset, then none", {{0, false, 0}, {10, true, 0}}, {1, 1}},
+      {"starts among none", {{0, false, 0}, {none, false, 0}, {10, false, 0}, {none, false, 0}}, {2, 2}},
+  };
+  for (const Case& c : cases) {
+    report::Runs runs;
+    for (const Line& line : c.lines) {
+      report::Run run = logged("a", 1, "");
+      run.start = line.start;
+      run.local_start = line.local;
+      run.source = line.source;
+      run.elapsed = 5;
+      runs.add(run);
+    }
+    std::vector<std::size_t> sizes;
+    for (const report::Batch& b : runs.rows().front().figures.batches) sizes.push_back(b.figures.size());
+    EXPECT_EQ(sizes, c.sizes) << c.what;
+  }
+}
+
+// A row's batch is found in time that does not grow with its batches:
+// 32000 batches in one row take about as long as in 3200 rows of 10, not
+// the hundred times a search through them takes.
+TEST(Runs, TimeLinearInARowsBatches) {
+  const auto seconds = [](int rows) {
+    constexpr int kBatches = 32000;
+    std::vector<report::Run> lines;
+    lines.reserve(kBatches + 1);
+    for (int b = 0; b < kBatches; ++b) lines.push_back(logged("m" + std::to_string(b % rows), 1, std::to_string(b)));
+    lines.push_back(lines.front());  // the first batch, found again
+    double best = 1e9;
+    for (int repeat = 0; repeat < 3; ++repeat) {
+      report::Runs runs;
+      // Processor time, which other processes on the machine do not add to.
+      const std::clock_t start = std::clock();
+      for (const report::Run& line : lines) runs.add(line);
+      best = std::min(best, static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
+      EXPECT_EQ(runs.rows().front().figures.batches.front().figures.size(), 2u);
+    }
+    return best;
+  };
+  EXPECT_LT(seconds(1) / seconds(3200), 8);
 }
 
 TEST(Runs, MedianOfFiguresInAnyOrder) {
