@@ -31,11 +31,11 @@ void write_comparison_chart(const Report& r, const Sink& out) {
                            percent(x(1.01) - x(0.99)) + "\" height=\"100%\" fill=\"" + colour::kBand +
                            "\"/><line x1=\"50%\" y1=\"0\" x2=\"50%\" y2=\"100%\" stroke=\"black\"/>";
   for (const MachineSummary& m : r.machines) {
-    const VerdictStyle style = verdict_style(m.verdict);
     std::string marks = band;
     if (m.ratio) {
       marks += "<line class=\"interval\" x1=\"" + percent(x(m.ratio->interval.low)) + "\" y1=\"11\" x2=\"" +
-               percent(x(m.ratio->interval.high)) + "\" y2=\"11\" stroke=\"" + style.colour + "\" stroke-width=\"6\"/>";
+               percent(x(m.ratio->interval.high)) + "\" y2=\"11\" stroke=\"" + verdict_colour(m.verdict) +
+               "\" stroke-width=\"6\"><title>" + xml_text(ratio_note(m)) + "</title></line>";
     }
     if (m.relative) {
       // Hollow where one batch gives no interval.
@@ -43,7 +43,7 @@ void write_comparison_chart(const Report& r, const Sink& out) {
       marks += "<circle cx=\"" + percent(x(*m.relative)) + "\" cy=\"11\" r=\"4\" fill=\"" +
                (solid ? "black" : "white") + "\" stroke=\"black\"/>";
     }
-    out(chart_row(m, plot(kRow, marks), xml_text(short_verdict(m)), style.kind));
+    out(chart_row(m, plot(kRow, marks), xml_text(short_verdict(m)), verdict_key(m.verdict)));
   }
   // Ticks at the ratios the scale holds, the rounder first, none crowding
   // another on a plot as narrow as a phone's.

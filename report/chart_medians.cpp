@@ -17,7 +17,7 @@ void write_medians_chart(const Report& r, const Sink& out) {
                   "interval."));
   for (const MachineSummary& m : r.machines) {
     if (m.runs == 0) {
-      out(chart_row(m, plot(22, ""), xml_text(short_verdict(m)), verdict_style(m.verdict).kind));
+      out(chart_row(m, plot(22, ""), xml_text(short_verdict(m)), verdict_key(m.verdict)));
       continue;
     }
     const std::string label = row_name(m) + (m.digits > 0 ? " (" + std::to_string(m.digits) + " digits)" : "");

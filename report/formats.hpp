@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "report/statistics.hpp"
+#include "report/verdicts.hpp"
 
 namespace report {
 
@@ -20,18 +21,14 @@ constexpr int kTextColumns = 100;  // the text table's width off a terminal
 
 // The text table in at most `columns` columns, as far as the columns read
 // first and names cut to 12 columns allow.
-void write_narrow_text(const Report& report, int columns, const Sink& out);
-void write_text(const Report& report, const Sink& out);
-// The notes below either text table.
-std::string text_notes(const Report& report);
+void write_text(const Report& report, int columns, const Sink& out);
+// Every column, --wide.
+void write_wide_text(const Report& report, const Sink& out);
 void write_markdown(const Report& report, const Sink& out);
 void write_csv(const Report& report, const Sink& out);
 void write_json(const Report& report, const Sink& out);
 void write_svg(const Report& report, const Sink& out);
 void write_html(const Report& report, const Sink& out);
-
-// The verdict in a few words, as the default table and the page's table say it.
-std::string short_verdict(const MachineSummary& m);
 
 // Text for XML and HTML: names are displayable already (no character
 // that XML forbids), so only markup is escaped.

@@ -31,8 +31,8 @@ constexpr const char* kStyle =
 std::string verdict_colours(const Report& r) {
   std::set<std::string> rules;
   for (const MachineSummary& m : r.machines) {
-    const VerdictStyle style = verdict_style(m.verdict);
-    rules.insert(std::string("td.") + style.kind + ",span." + style.kind + "{color:" + style.colour + "}");
+    const char* kind = verdict_key(m.verdict);
+    rules.insert(std::string("td.") + kind + ",span." + kind + "{color:" + verdict_colour(m.verdict) + "}");
   }
   std::string all;
   for (const std::string& rule : rules) all += rule;
@@ -45,22 +45,20 @@ std::string cell(const std::string& text, const char* tag = "td") {
 
 // The verdict in a few words, the whole of it on hover and below the table.
 std::string verdict_cell(const MachineSummary& m) {
-  return std::string("<td class=\"") + verdict_style(m.verdict).kind + "\" title=\"" +
-         xml_text(verdict_column().text(m)) + "\">" + xml_text(short_verdict(m)) + "</td>";
+  return std::string("<td class=\"") + verdict_key(m.verdict) + "\" title=\"" + xml_text(verdict_column().text(m)) +
+         "\">" + xml_text(short_verdict(m)) + "</td>";
 }
 
 // The verdicts whose whole words say more than the table's: what would
 // resolve 1 %, or what the row lacks.
-void write_verdicts_in_full(const Report& r, const Sink& out) {
-  const auto says_more = [](const MachineSummary& m) {
-    return m.verdict != Verdict::kReference && m.verdict != Verdict::kFaster && m.verdict != Verdict::kSlower;
-  };
-  if (std::none_of(r.machines.begin(), r.machines.end(), says_more)) return;
-  out("<details><summary>The verdicts in full</summary>\n<ul>\n");
+std::string verdicts_in_full(const Report& r) {
+  std::string items;
   for (const MachineSummary& m : r.machines) {
-    if (says_more(m)) out("<li>" + xml_text(row_name(m)) + ": " + xml_text(verdict_column().text(m)) + "</li>\n");
+    if (m.verdict == Verdict::kReference || m.verdict == Verdict::kFaster || m.verdict == Verdict::kSlower) continue;
+    items += "<li>" + xml_text(row_name(m)) + ": " + xml_text(verdict_column().text(m)) + "</li>\n";
   }
-  out("</ul>\n</details>\n");
+  if (items.empty()) return "";
+  return "<details><summary>The verdicts in full</summary>\n<ul>\n" + items + "</ul>\n</details>\n";
 }
 
 std::string facts_of(const MachineSummary& m) {
@@ -100,8 +98,7 @@ void write_html(const Report& r, const Sink& out) {
     }
     out(row + "</tr>\n");
   }
-  out("</tbody>\n</table>\n</div>\n");
-  write_verdicts_in_full(r, out);
+  out("</tbody>\n</table>\n</div>\n" + verdicts_in_full(r));
   if (const std::string left_out = left_out_text(r); !left_out.empty()) {
     out("<p class=\"left-out\">" + xml_text(left_out) + "</p>\n");
   }

@@ -183,32 +183,6 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
   return report;
 }
 
-const char* verdict_word(Verdict verdict) {
-  switch (verdict) {
-    case Verdict::kReference:
-      return "reference";
-    case Verdict::kFaster:
-      return "faster";
-    case Verdict::kSlower:
-      return "slower";
-    case Verdict::kNoDifference:
-      return "no difference found";
-    case Verdict::kNoReferenceAtDigits:
-      return "no reference at these digits";
-    case Verdict::kNoReference:
-      return "no reference at these copies";
-    case Verdict::kAllDisturbed:
-      return "all runs disturbed (--all-runs keeps them)";
-    case Verdict::kNoVariation:
-      return "no variation between batches: their drift cannot be measured";
-    case Verdict::kTooCoarse:
-      return "no difference found: whole seconds cannot resolve 1 % (--log times runs precisely)";
-    case Verdict::kOneBatch:
-      break;
-  }
-  return "one batch: measure again later for a verdict";
-}
-
 const std::string* reference_of(const Report& report, const MachineSummary& row) {
   if (!row.relative) return nullptr;
   const auto group = report.group_references.find({row.digits, row.copies});

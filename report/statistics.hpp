@@ -35,7 +35,6 @@ enum class Verdict : std::uint8_t {
   kNoVariation,
   kTooCoarse
 };
-const char* verdict_word(Verdict verdict);
 
 // Laid out small: a report of a million machines holds a million of these.
 struct MachineSummary {

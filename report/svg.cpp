@@ -69,8 +69,8 @@ void write_svg(const Report& r, const Sink& out_) {
     out += "<text x=\"" + fixed(left - 8) + "\" y=\"" + fixed(y + 15) + "\" text-anchor=\"end\">" +
            xml_text(row_name(m)) + "</text>\n";
     if (m.runs == 0) {
-      out += "<text x=\"" + fixed(left) + "\" y=\"" + fixed(y + 15) + "\" fill=\"" + verdict_style(m.verdict).colour +
-             "\">" + xml_text(verdict_word(m.verdict)) + "</text>\n";
+      out += "<text x=\"" + fixed(left) + "\" y=\"" + fixed(y + 15) + "\" fill=\"" + verdict_colour(m.verdict) + "\">" +
+             xml_text(verdict_word(m.verdict)) + "</text>\n";
       y += kRow;
       out_(out);
       out.clear();

@@ -59,35 +59,18 @@ constexpr const char* kNoVerdict = "#666666";  // any other verdict
 constexpr const char* kBand = "#e6e6e6";       // the band of 1 % around the reference
 }  // namespace colour
 
-// A verdict's kind as the page names it (its CSS class), and its colour.
-struct VerdictStyle {
-  const char* kind;
-  const char* colour;
-};
-inline VerdictStyle verdict_style(Verdict verdict) {
+// A verdict's colour: its words' on the page, its interval's in the
+// comparison chart.
+inline const char* verdict_colour(Verdict verdict) {
   switch (verdict) {
-    case Verdict::kReference:
-      return {"reference", colour::kNoVerdict};
     case Verdict::kFaster:
-      return {"faster", colour::kFaster};
+      return colour::kFaster;
     case Verdict::kSlower:
-      return {"slower", colour::kSlower};
-    case Verdict::kNoDifference:
-      return {"no-difference", colour::kNoVerdict};
-    case Verdict::kOneBatch:
-      return {"one-batch", colour::kNoVerdict};
-    case Verdict::kNoReference:
-      return {"no-reference", colour::kNoVerdict};
-    case Verdict::kNoReferenceAtDigits:
-      return {"other-digits", colour::kNoVerdict};
     case Verdict::kAllDisturbed:
-      return {"all-disturbed", colour::kSlower};
-    case Verdict::kNoVariation:
-      return {"no-variation", colour::kNoVerdict};
-    case Verdict::kTooCoarse:
-      return {"too-coarse", colour::kNoVerdict};
+      return colour::kSlower;
+    default:
+      return colour::kNoVerdict;
   }
-  return {"unknown", colour::kNoVerdict};
 }
 
 }  // namespace report

@@ -6,8 +6,7 @@
 # machine), and no element the names smuggled in. Measured in the page as
 # laid out at 1280 and 390 pixels wide (a laptop and a phone): every text
 # of every chart at least 10 pixels high and inside its chart, no two
-# labels of a plot on each other, at 390 each name above its plot, and
-# at 1280 the table whole on screen
+# labels of a plot on each other, and at 1280 the table whole on screen
 # with each verdict on one line, for these names of up to 50 characters,
 # for 300 machines and for one. The screenshots at both widths stay as the
 # test's artefacts.
@@ -87,7 +86,7 @@ done
 # verdict's lines.
 cat >"$dir/measure.js" <<'EOF'
 <script>
-const m = {texts: 0, small: 0, outside: 0, overlapping: 0, beside: 0, font: 1e9, height: 1e9, lines: 0};
+const m = {texts: 0, small: 0, outside: 0, overlapping: 0, font: 1e9, height: 1e9, lines: 0};
 const overlap = (a, b) => a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 for (const figure of document.querySelectorAll("figure")) {
   const edges = figure.getBoundingClientRect();
@@ -104,13 +103,6 @@ for (const figure of document.querySelectorAll("figure")) {
     m.outside += outside;
     if ((small || outside) && !document.body.hasAttribute("data-example")) {
       document.body.setAttribute("data-example", text.textContent);
-    }
-  }
-  // On a phone, each name above its plot.
-  for (const row of figure.querySelectorAll(".rows > div")) {
-    const name = row.querySelector(".name"), plot = row.querySelector("svg");
-    if (innerWidth < 800 && name && plot.getBoundingClientRect().top < name.getBoundingClientRect().bottom - 0.5) {
-      m.beside++;
     }
   }
   for (const svg of figure.querySelectorAll("svg")) {
@@ -145,10 +137,9 @@ figure() {  # PAGE WIDTH KEY: what the page said of itself at that width
   sed -n "s/.* $1-measured-$2-data-$3=\"\([^\"]*\)\".*/\1/p" "$dir/measured-dom.html"
 }
 measured() {  # PAGE WIDTH: its figures, checked
-  local texts small outside overlapping beside font height lines table box width example
+  local texts small outside overlapping font height lines table box width example
   texts=$(figure "$1" "$2" texts) small=$(figure "$1" "$2" small) outside=$(figure "$1" "$2" outside)
-  overlapping=$(figure "$1" "$2" overlapping) beside=$(figure "$1" "$2" beside)
-  font=$(figure "$1" "$2" font) height=$(figure "$1" "$2" height)
+  overlapping=$(figure "$1" "$2" overlapping) font=$(figure "$1" "$2" font) height=$(figure "$1" "$2" height)
   lines=$(figure "$1" "$2" lines) table=$(figure "$1" "$2" table) box=$(figure "$1" "$2" box)
   width=$(figure "$1" "$2" width) example=$(figure "$1" "$2" example)
   [ "$width" = "$2" ] || fail "$1 laid out ${width:-not} pixels wide, not $2"
@@ -157,7 +148,6 @@ measured() {  # PAGE WIDTH: its figures, checked
     fail "$1 at $2 px: $small of $texts texts smaller than 10 px (the smallest $font px, $height high), as '$example'"
   [ "$outside" = 0 ] || fail "$1 at $2 px: $outside of $texts texts reach past their chart's edges, as '$example'"
   [ "$overlapping" = 0 ] || fail "$1 at $2 px: $overlapping pairs of labels on each other"
-  [ "$beside" = 0 ] || fail "$1 at $2 px: $beside names beside their plots rather than above"
   [ "$lines" = 1 ] || fail "$1 at $2 px: a verdict on $lines lines"
   if [ "$2" = 1280 ]; then
     [ "$table" -le "$box" ] || fail "$1 at $2 px: the table is $table pixels wide in a box of $box"

@@ -55,7 +55,7 @@ TEST(Page, EachVerdictInAFewWordsAndWhole) {
        {report::Verdict::kReference, report::Verdict::kFaster, report::Verdict::kSlower, report::Verdict::kNoDifference,
         report::Verdict::kOneBatch, report::Verdict::kNoReference, report::Verdict::kNoReferenceAtDigits,
         report::Verdict::kAllDisturbed, report::Verdict::kNoVariation, report::Verdict::kTooCoarse}) {
-    const std::string kind = report::verdict_style(v).kind;
+    const std::string kind = report::verdict_key(v);
     EXPECT_TRUE(std::regex_match(kind, std::regex("[a-z][a-z-]*"))) << kind;
     kinds.insert(kind);
   }
