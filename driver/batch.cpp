@@ -8,7 +8,9 @@
 #include <thread>
 #include <vector>
 
+#include "driver/computation.hpp"
 #include "driver/measurement.hpp"
+#include "driver/recording.hpp"
 #include "report/columns.hpp"
 #include "report/statistics.hpp"
 #include "runtime/format.hpp"
@@ -141,6 +143,7 @@ void run_batch(const BenchmarkOptions& options, RunEnd* log, PiFault fault) {
                            plural(warmup, "warm-up run", "warm-up runs") + " each, " +
                            (pause > 0 ? plural(pause, "second", "seconds") + " apart, " : "") + log_text + "\n");
   }
+  RunConsole console(true);  // only the messages of a stop
   std::vector<Counted> counted;
   for (int b = 1; b <= batches; ++b) {
     if (b > 1) {
@@ -150,14 +153,21 @@ void run_batch(const BenchmarkOptions& options, RunEnd* log, PiFault fault) {
     if (batches > 1) runtime::console_write("batch " + std::to_string(b) + " of " + std::to_string(batches) + "\n");
     for (int i = 1; i <= warmup; ++i) {
       const double start = runtime::os::monotonic_seconds();
-      run_in_batch(sizes, BatchRun::kWarmUp, nullptr, fault, copies);
+      // A warm-up run writes, records and logs nothing.
+      if (const int stop = compute(sizes, copies, nullptr, console, fault).stop; stop != 0) runtime::stop(stop);
       runtime::console_write("warm-up " + std::to_string(i) + " of " + std::to_string(warmup) + ": " +
                              fixed("%.2f", runtime::os::monotonic_seconds() - start) + " s\n");
     }
     Counted& batch = counted.emplace_back();
     const double first_start = runtime::os::monotonic_seconds();
     for (int i = 1; i <= runs; ++i) {
-      const MeasuredRun run = run_in_batch(sizes, BatchRun::kMeasured, log, fault, copies);
+      // A measured run writes, records and logs as a plain run does; one of
+      // several copies records nothing.
+      ResultFiles files;
+      MeasuredRun run = compute(sizes, copies, &files, console, fault);
+      if (run.stop == 0 && copies == 1) run.stop = record(run.facts, console);
+      if (log != nullptr) log->run_ended(run);
+      if (run.stop != 0) runtime::stop(run.stop);
       const double figure = run.measured.counted().value_or(0);
       batch.all.push_back(figure);
       if (!run.measured.disturbed()) batch.clean.push_back(figure);

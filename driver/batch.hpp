@@ -4,8 +4,9 @@
 // console of the batch's own: a line a run, which were disturbed, and a
 // summary. With --copies C, each run is C copies at once, measured by
 // their throughput, and records nothing.
-#include "driver/benchmark.hpp"
+#include "driver/measurement.hpp"
 #include "driver/options.hpp"
+#include "driver/run.hpp"
 
 namespace driver {
 

@@ -4,6 +4,7 @@
 
 #include "driver/about.hpp"
 #include "driver/batch.hpp"
+#include "driver/benchmark.hpp"
 #include "driver/options.hpp"
 #include "driver/run_log.hpp"
 #include "report/report.hpp"
