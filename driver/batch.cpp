@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -13,6 +12,7 @@
 #include "driver/recording.hpp"
 #include "report/columns.hpp"
 #include "report/statistics.hpp"
+#include "report/uncertainty.hpp"
 #include "runtime/format.hpp"
 #include "runtime/os.hpp"
 #include "runtime/stop.hpp"
@@ -33,11 +33,6 @@ std::string fixed(const char* format, double value) {
   char text[64];
   std::snprintf(text, sizeof text, format, value);
   return text;
-}
-
-double median_of(std::vector<double> figures) {
-  std::sort(figures.begin(), figures.end());
-  return report::median_of_sorted(figures);
 }
 
 std::string run_line(int index, int runs, const MeasuredRun& run, double seconds_left) {
@@ -75,7 +70,7 @@ struct Counted {
 
 std::string summary(const Counted& batch, const char* figures) {
   const std::vector<double>& all = batch.all;
-  const double median = median_of(all);
+  const double median = report::median_of(all);
   const auto [worst, best] = std::minmax_element(all.begin(), all.end());
   std::string text = std::string(figures) + ": median " + report::figure_text(median) + ", best " +
                      report::figure_text(*best) + ", worst " + report::figure_text(*worst) + ", spread " +
@@ -86,7 +81,7 @@ std::string summary(const Counted& batch, const char* figures) {
   text += batch.clean.empty()
               ? std::string("; no clean run\n")
               : "; median of the " + plural(static_cast<int>(batch.clean.size()), "clean run", "clean runs") + " " +
-                    report::figure_text(median_of(batch.clean)) + "\n";
+                    report::figure_text(report::median_of(batch.clean)) + "\n";
   std::string outliers;
   for (const std::size_t i : report::outliers(all)) outliers += (outliers.empty() ? "" : ", ") + std::to_string(i + 1);
   if (!outliers.empty()) {
@@ -99,26 +94,23 @@ std::string summary(const Counted& batch, const char* figures) {
 // far they lie apart, which no batch's own spread shows.
 std::string between_batches(const std::vector<Counted>& batches) {
   std::string medians;
-  std::vector<double> logs, values;
+  report::Batches clean;
+  std::vector<double> values;
   for (const Counted& batch : batches) {
     medians += medians.empty() ? "" : ", ";
     if (batch.clean.empty()) {
       medians += "-";
       continue;
     }
-    values.push_back(median_of(batch.clean));
-    logs.push_back(std::log(values.back()));
+    clean.push_back(batch.clean);
+    values.push_back(report::median_of(batch.clean));
     medians += report::figure_text(values.back());
   }
   std::string text = "batches: medians of their clean runs " + medians + "\n";
   if (values.size() < 2) return text + "between batches: fewer than 2 batches with a clean run\n";
   const auto [low, high] = std::minmax_element(values.begin(), values.end());
-  double mean = 0, squares = 0;
-  for (const double v : logs) mean += v / static_cast<double>(logs.size());
-  for (const double v : logs) squares += (v - mean) * (v - mean);
-  const double deviation = std::sqrt(squares / static_cast<double>(logs.size() - 1));
-  return text + "between batches: spread " + fixed("%.1f%%", (*high - *low) / median_of(values) * 100) +
-         ", coefficient of variation " + fixed("%.1f%%", deviation * 100) + "\n";
+  return text + "between batches: spread " + fixed("%.1f%%", (*high - *low) / report::median_of(values) * 100) +
+         ", coefficient of variation " + fixed("%.1f%%", report::log_median_deviation(clean) * 100) + "\n";
 }
 
 }  // namespace
