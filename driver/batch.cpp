@@ -55,9 +55,9 @@ std::string run_line(int index, int runs, const MeasuredRun& run, double seconds
     line += ", precise " + (measured.precise_figure ? report::figure_text(*measured.precise_figure) : "-");
   }
   if (measured.disturbed()) {
-    const std::vector<std::string>& reasons = *measured.health.disturbed;
+    const std::vector<Disturbance>& reasons = *measured.health.disturbed;
     line += ", disturbed: ";
-    for (std::size_t i = 0; i < reasons.size(); ++i) line += (i > 0 ? "; " : "") + reasons[i];
+    for (std::size_t i = 0; i < reasons.size(); ++i) line += (i > 0 ? "; " : "") + reasons[i].words;
   }
   if (index < runs) line += ", about " + fixed("%.0f", seconds_left) + " s left";
   return line + "\n";

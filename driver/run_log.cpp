@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "driver/build_info.hpp"
 #include "driver/measurement.hpp"
@@ -114,7 +115,16 @@ std::string log_line(const MeasuredRun& run, const std::string& machine, const B
   line[key::kLoadAverage] = or_null(health.load_average);
   line[key::kStealSeconds] = or_null(micro(health.steal_seconds));
   line[key::kSlices] = health.slices;
-  line[key::kDisturbed] = or_null(health.disturbed);
+  Json reasons = nullptr, kinds = nullptr;
+  if (health.disturbed) {
+    reasons = kinds = Json::array();
+    for (const Disturbance& reason : *health.disturbed) {
+      reasons.push_back(reason.words);
+      kinds.push_back(reason.kind.key);
+    }
+  }
+  line[key::kDisturbed] = std::move(reasons);
+  line[key::kDisturbedKinds] = std::move(kinds);
   line[key::kSystem] = {{key::kCpu, or_null(system.cpu)},
                         {key::kLogicalCpus, or_null(system.logical_cpus)},
                         {key::kOs, or_null(system.os)},

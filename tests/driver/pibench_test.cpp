@@ -195,7 +195,7 @@ TEST(Pibench, RunOnTheRealClock) {
       keys,
       "pibench build start batch run identifier digits vector_length seconds figure elapsed precise_figure copies "
       "throughput result wrong_from stop cpu_seconds frequency_mhz load_average steal_seconds slices disturbed "
-      "system ");
+      "disturbed_kinds system ");
   EXPECT_EQ(run["copies"], 1);
   EXPECT_EQ(run["throughput"], run["precise_figure"]);
   EXPECT_EQ(run["slices"].size(), 8u);
