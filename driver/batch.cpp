@@ -115,7 +115,7 @@ std::string between_batches(const std::vector<Counted>& batches) {
 
 }  // namespace
 
-void run_batch(const BenchmarkOptions& options, RunEnd* log, PiFault fault) {
+void run_batch(const BenchmarkOptions& options, RunLog* log, PiFault fault) {
   const int digits = options.digits.value_or(kDefaultDigits);
   const int runs = options.runs.value_or(1);
   const int warmup = options.warmup.value_or(0);

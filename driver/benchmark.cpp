@@ -55,14 +55,14 @@ Sizes hold_dialogue(std::int32_t digits_per_element, runtime::ByteSource& answer
 
 }  // namespace
 
-void run_benchmark(RunEnd* at_end, PiFault fault, runtime::ByteSource* answer) {
+void run_benchmark(RunLog* log, PiFault fault, runtime::ByteSource* answer) {
   const std::int32_t digits_per_element = set_up();
   RunConsole console;
   const Sizes sizes = hold_dialogue(digits_per_element, answer != nullptr ? *answer : runtime::console_input());
   ResultFiles files;
   MeasuredRun run = compute(sizes, 1, &files, console, fault);
   if (run.stop == 0) run.stop = record(run.facts, console);
-  if (at_end != nullptr) at_end->run_ended(run);
+  if (log != nullptr) log->run_ended(run);
   if (run.stop != 0) runtime::stop(run.stop);
   runtime::stop();
 }

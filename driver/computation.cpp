@@ -1,5 +1,6 @@
 #include "driver/computation.hpp"
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -21,24 +22,6 @@ std::string time_record(std::string_view label) {
   std::string record(" ");
   record.append(label).append(" ").append(time_text, 8).append("\n");
   return record;
-}
-
-// The facts of the copies side by side: the first one's marks, each one's
-// own time and the first wrong result.
-void take_copies(const CopiesResult& copies, RunFacts& facts) {
-  facts.interval = copies.interval;
-  facts.before = copies.before;
-  facts.after = copies.after;
-  facts.marks = copies.copies.front().marks;
-  facts.mark_count = copies.copies.front().mark_count;
-  for (std::size_t i = 0; i < copies.copies.size(); ++i) {
-    const CopyResult& copy = copies.copies[i];
-    facts.copy_elapsed.push_back(runtime::elapsed_seconds(copy.interval.start, copy.interval.end));
-    if (copy.wrong_from != 0 && facts.wrong_copy == 0) {
-      facts.wrong_copy = static_cast<int>(i) + 1;
-      facts.wrong_from = copy.wrong_from;
-    }
-  }
 }
 
 }  // namespace
@@ -82,21 +65,19 @@ MeasuredRun compute(const Sizes& sizes, int copies, ResultFiles* files, RunConso
     return stopped(903, write_error);
   }
   console.progress(ListRecord().text("Calculating arctg(1/5).").str());
-  const CopiesResult result = copy_threads.run();
-  take_copies(result, facts);
+  const std::unique_ptr<Workspace> first = copy_threads.run(facts);
   timed = true;
   facts.checked = !facts.interval.cut_short;
   facts.duration = runtime::whole_seconds(facts.interval.start, facts.interval.end);
   if (facts.interval.cut_short) return stopped(903, write_error);
 
-  const auto write_pi = [&](Workspace& first) {
-    runtime::group_records(first.block, " Pi = 3.", 9, groups_of(first.arctan5, sizes));
-    return to.out.write(first.block);
+  const auto write_pi = [&] {
+    runtime::group_records(first->block, " Pi = 3.", 9, groups_of(first->arctan5, sizes));
+    return to.out.write(first->block);
   };
   // After the timed interval a write error ends the run as one that reached its end.
   if (!to_console_and_file(time_record("End time  ")) ||
-      !to_console_and_file(ListRecord().text("Duration is").real(facts.duration).text(" sec").str()) ||
-      !write_pi(*result.first)) {
+      !to_console_and_file(ListRecord().text("Duration is").real(facts.duration).text(" sec").str()) || !write_pi()) {
     return stopped(903, write_error);
   }
   // A faulty machine or build must not record a figure.

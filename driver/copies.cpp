@@ -59,7 +59,7 @@ Copies::Copies(int count, const Sizes& sizes, runtime::FileUnit& out_file, RunCo
       common_(mp::common),
       work_(static_cast<std::size_t>(count)),
       start_(std::make_unique<StartLine>(count)) {
-  result_.copies.resize(work_.size());
+  copies_.resize(work_.size());
   if (count == 1) {
     work_[0] = std::make_unique<Workspace>();
     return;
@@ -88,7 +88,7 @@ void Copies::copy(std::size_t i) {
 }
 
 void Copies::compute(std::size_t i, runtime::FileUnit& out, RunConsole& console) {
-  CopyResult& r = result_.copies[i];
+  CopyResult& r = copies_[i];
   r.interval = timed_computation(*work_[i], sizes_, out, console);
   r.marks = console.marks;
   r.mark_count = console.mark_count;
@@ -96,27 +96,35 @@ void Copies::compute(std::size_t i, runtime::FileUnit& out, RunConsole& console)
   r.wrong_from = mp::first_wrong_decimal(work_[i]->arctan5, sizes_.vector_length);
 }
 
-CopiesResult Copies::run() {
+std::unique_ptr<Workspace> Copies::run(RunFacts& facts) {
   if (threads_.empty()) {
-    result_.before = runtime::os::machine_state();
+    facts.before = runtime::os::machine_state();
     compute(0, out_file_, console_);
-    result_.after = runtime::os::machine_state();
-    result_.interval = result_.copies[0].interval;
+    facts.interval = copies_[0].interval;
   } else {
     start_->wait_for_all();
-    result_.before = runtime::os::machine_state();
-    result_.interval.start = runtime::read_clocks();  // the timed interval begins
+    facts.before = runtime::os::machine_state();
+    facts.interval.start = runtime::read_clocks();  // the timed interval begins
     start_->release(true);
     threads_.clear();  // every copy has ended
-    result_.after = runtime::os::machine_state();
-    const auto last = std::max_element(result_.copies.begin(), result_.copies.end(), [](const auto& a, const auto& b) {
+    const auto last = std::max_element(copies_.begin(), copies_.end(), [](const auto& a, const auto& b) {
       return a.interval.end.monotonic < b.interval.end.monotonic;
     });
-    result_.interval.end = last->interval.end;
-    result_.interval.cut_short = result_.copies.front().interval.cut_short;
+    facts.interval.end = last->interval.end;
+    facts.interval.cut_short = copies_.front().interval.cut_short;
   }
-  result_.first = std::move(work_.front());
-  return std::move(result_);
+  facts.after = runtime::os::machine_state();
+  facts.marks = copies_.front().marks;
+  facts.mark_count = copies_.front().mark_count;
+  for (std::size_t i = 0; i < copies_.size(); ++i) {
+    const CopyResult& copy = copies_[i];
+    facts.copy_elapsed.push_back(runtime::elapsed_seconds(copy.interval.start, copy.interval.end));
+    if (copy.wrong_from != 0 && facts.wrong_copy == 0) {
+      facts.wrong_copy = static_cast<int>(i) + 1;
+      facts.wrong_from = copy.wrong_from;
+    }
+  }
+  return std::move(work_.front());
 }
 
 Copies::~Copies() {

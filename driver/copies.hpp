@@ -19,22 +19,6 @@
 
 namespace driver {
 
-struct CopyResult {
-  TimedInterval interval;       // its own
-  std::int32_t wrong_from = 0;  // after the fault, if any
-  SeriesMarks marks{};
-  std::size_t mark_count = 0;
-};
-
-struct CopiesResult {
-  // From the release to the end of the last copy, cut short as the first
-  // copy's was; a single copy's own.
-  TimedInterval interval;
-  runtime::os::MachineState before, after;
-  std::vector<CopyResult> copies;
-  std::unique_ptr<Workspace> first;  // the first copy's vectors, pi in arctan5
-};
-
 // `count` copies of timed_computation at `sizes`: the first writes its
 // blocks to `out_file` and its lines to `console`, the others nowhere. Each
 // then has `fault` applied and its digits checked.
@@ -44,8 +28,13 @@ class Copies {
   // copy that cannot be started ends the process with status 2 here,
   // before the run touches any file.
   Copies(int count, const Sizes& sizes, runtime::FileUnit& out_file, RunConsole& console, PiFault fault);
-  // Releases the copies at once and waits for the last; once.
-  CopiesResult run();
+  // Releases the copies at once and waits for the last, once, and gives
+  // the run's facts: the interval from the release to the end of the last
+  // copy, cut short as the first copy's was (a single copy's own), the
+  // machine before and after, the first copy's marks, each copy's own time
+  // and the first wrong result. Returns the first copy's vectors, pi in
+  // arctan5.
+  std::unique_ptr<Workspace> run(RunFacts& facts);
   // Copies never released end without computing.
   ~Copies();
   Copies(const Copies&) = delete;
@@ -53,6 +42,12 @@ class Copies {
 
  private:
   class StartLine;
+  struct CopyResult {
+    TimedInterval interval;       // its own
+    std::int32_t wrong_from = 0;  // after the fault, if any
+    SeriesMarks marks{};
+    std::size_t mark_count = 0;
+  };
   void copy(std::size_t i);  // a thread's
   void compute(std::size_t i, runtime::FileUnit& out, RunConsole& console);
 
@@ -62,7 +57,7 @@ class Copies {
   const PiFault fault_;
   const std::vector<int> cpus_;
   const mp::Common common_;  // the driver's set-up, for every copy
-  CopiesResult result_;
+  std::vector<CopyResult> copies_;
   std::vector<std::unique_ptr<Workspace>> work_;
   std::unique_ptr<StartLine> start_;
   std::vector<std::jthread> threads_;

@@ -35,15 +35,4 @@ struct MeasuredRun {
   int stop = 0;
 };
 
-// Told as each run ends, before its stop. The run log is one.
-class RunEnd {
- public:
-  virtual void run_ended(const MeasuredRun& run) = 0;
-  // A batch's runs follow.
-  virtual void batch_started() {}
-
- protected:
-  ~RunEnd() = default;
-};
-
 }  // namespace driver

@@ -7,7 +7,7 @@
 
 namespace driver {
 
-class RunLog final : public RunEnd {
+class RunLog {
  public:
   // Opens (or creates) the log before the dialogue. Says so on standard
   // error and ends with status 2 when it cannot be written, or when it is
@@ -19,10 +19,10 @@ class RunLog final : public RunEnd {
   // all, without reading the log; a failure is said on standard error and
   // makes the exit status 1 where the run would have ended with 0. A run
   // that recorded nothing is logged under the record file's last name.
-  void run_ended(const MeasuredRun& run) override;
+  void run_ended(const MeasuredRun& run);
 
   // The runs logged from now on are a new batch's: a new name, counted from 1.
-  void batch_started() override;
+  void batch_started();
 
  private:
   runtime::FileUnit file_;
