@@ -9,11 +9,6 @@
 
 namespace report {
 
-double median_of_sorted(const std::vector<double>& figures) {
-  const std::size_t n = figures.size();
-  return n % 2 == 1 ? figures[n / 2] : figures[n / 2 - 1] / 2 + figures[n / 2] / 2;
-}
-
 std::vector<std::size_t> outliers(const std::vector<double>& figures) {
   constexpr double kDeviations = 3;
   std::vector<double> sorted = figures;

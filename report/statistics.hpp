@@ -84,10 +84,6 @@ struct Report {
   std::int64_t repeated_lines = 0;  // runs read before, dropped
 };
 
-// The median of sorted finite positive figures: the mean of the middle two
-// for an even count, taken so that it never overflows.
-double median_of_sorted(const std::vector<double>& figures);
-
 // The positions (from 0) of the figures more than 3 median absolute
 // deviations from their median: a batch's outliers.
 std::vector<std::size_t> outliers(const std::vector<double>& figures);
