@@ -2,15 +2,17 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "driver/computation.hpp"
 #include "driver/measurement.hpp"
+#include "driver/recording.hpp"
 #include "report/columns.hpp"
 #include "report/statistics.hpp"
+#include "report/uncertainty.hpp"
 #include "runtime/format.hpp"
 #include "runtime/os.hpp"
 #include "runtime/stop.hpp"
@@ -33,11 +35,6 @@ std::string fixed(const char* format, double value) {
   return text;
 }
 
-double median_of(std::vector<double> figures) {
-  std::sort(figures.begin(), figures.end());
-  return report::median_of_sorted(figures);
-}
-
 std::string run_line(int index, int runs, const MeasuredRun& run, double seconds_left) {
   const RunFacts& facts = run.facts;
   const Measurement& measured = run.measured;
@@ -58,9 +55,9 @@ std::string run_line(int index, int runs, const MeasuredRun& run, double seconds
     line += ", precise " + (measured.precise_figure ? report::figure_text(*measured.precise_figure) : "-");
   }
   if (measured.disturbed()) {
-    const std::vector<std::string>& reasons = *measured.health.disturbed;
+    const std::vector<Disturbance>& reasons = *measured.health.disturbed;
     line += ", disturbed: ";
-    for (std::size_t i = 0; i < reasons.size(); ++i) line += (i > 0 ? "; " : "") + reasons[i];
+    for (std::size_t i = 0; i < reasons.size(); ++i) line += (i > 0 ? "; " : "") + reasons[i].words;
   }
   if (index < runs) line += ", about " + fixed("%.0f", seconds_left) + " s left";
   return line + "\n";
@@ -73,7 +70,7 @@ struct Counted {
 
 std::string summary(const Counted& batch, const char* figures) {
   const std::vector<double>& all = batch.all;
-  const double median = median_of(all);
+  const double median = report::median_of(all);
   const auto [worst, best] = std::minmax_element(all.begin(), all.end());
   std::string text = std::string(figures) + ": median " + report::figure_text(median) + ", best " +
                      report::figure_text(*best) + ", worst " + report::figure_text(*worst) + ", spread " +
@@ -84,7 +81,7 @@ std::string summary(const Counted& batch, const char* figures) {
   text += batch.clean.empty()
               ? std::string("; no clean run\n")
               : "; median of the " + plural(static_cast<int>(batch.clean.size()), "clean run", "clean runs") + " " +
-                    report::figure_text(median_of(batch.clean)) + "\n";
+                    report::figure_text(report::median_of(batch.clean)) + "\n";
   std::string outliers;
   for (const std::size_t i : report::outliers(all)) outliers += (outliers.empty() ? "" : ", ") + std::to_string(i + 1);
   if (!outliers.empty()) {
@@ -97,31 +94,28 @@ std::string summary(const Counted& batch, const char* figures) {
 // far they lie apart, which no batch's own spread shows.
 std::string between_batches(const std::vector<Counted>& batches) {
   std::string medians;
-  std::vector<double> logs, values;
+  report::Batches clean;
+  std::vector<double> values;
   for (const Counted& batch : batches) {
     medians += medians.empty() ? "" : ", ";
     if (batch.clean.empty()) {
       medians += "-";
       continue;
     }
-    values.push_back(median_of(batch.clean));
-    logs.push_back(std::log(values.back()));
+    clean.push_back(batch.clean);
+    values.push_back(report::median_of(batch.clean));
     medians += report::figure_text(values.back());
   }
   std::string text = "batches: medians of their clean runs " + medians + "\n";
   if (values.size() < 2) return text + "between batches: fewer than 2 batches with a clean run\n";
   const auto [low, high] = std::minmax_element(values.begin(), values.end());
-  double mean = 0, squares = 0;
-  for (const double v : logs) mean += v / static_cast<double>(logs.size());
-  for (const double v : logs) squares += (v - mean) * (v - mean);
-  const double deviation = std::sqrt(squares / static_cast<double>(logs.size() - 1));
-  return text + "between batches: spread " + fixed("%.1f%%", (*high - *low) / median_of(values) * 100) +
-         ", coefficient of variation " + fixed("%.1f%%", deviation * 100) + "\n";
+  return text + "between batches: spread " + fixed("%.1f%%", (*high - *low) / report::median_of(values) * 100) +
+         ", coefficient of variation " + fixed("%.1f%%", report::log_median_deviation(clean) * 100) + "\n";
 }
 
 }  // namespace
 
-void run_batch(const BenchmarkOptions& options, RunEnd* log, PiFault fault) {
+void run_batch(const BenchmarkOptions& options, RunLog* log, PiFault fault) {
   const int digits = options.digits.value_or(kDefaultDigits);
   const int runs = options.runs.value_or(1);
   const int warmup = options.warmup.value_or(0);
@@ -141,6 +135,7 @@ void run_batch(const BenchmarkOptions& options, RunEnd* log, PiFault fault) {
                            plural(warmup, "warm-up run", "warm-up runs") + " each, " +
                            (pause > 0 ? plural(pause, "second", "seconds") + " apart, " : "") + log_text + "\n");
   }
+  RunConsole console(true);  // only the messages of a stop
   std::vector<Counted> counted;
   for (int b = 1; b <= batches; ++b) {
     if (b > 1) {
@@ -150,14 +145,21 @@ void run_batch(const BenchmarkOptions& options, RunEnd* log, PiFault fault) {
     if (batches > 1) runtime::console_write("batch " + std::to_string(b) + " of " + std::to_string(batches) + "\n");
     for (int i = 1; i <= warmup; ++i) {
       const double start = runtime::os::monotonic_seconds();
-      run_in_batch(sizes, BatchRun::kWarmUp, nullptr, fault, copies);
+      // A warm-up run writes, records and logs nothing.
+      if (const int stop = compute(sizes, copies, nullptr, console, fault).stop; stop != 0) runtime::stop(stop);
       runtime::console_write("warm-up " + std::to_string(i) + " of " + std::to_string(warmup) + ": " +
                              fixed("%.2f", runtime::os::monotonic_seconds() - start) + " s\n");
     }
     Counted& batch = counted.emplace_back();
     const double first_start = runtime::os::monotonic_seconds();
     for (int i = 1; i <= runs; ++i) {
-      const MeasuredRun run = run_in_batch(sizes, BatchRun::kMeasured, log, fault, copies);
+      // A measured run writes, records and logs as a plain run does; one of
+      // several copies records nothing.
+      ResultFiles files;
+      MeasuredRun run = compute(sizes, copies, &files, console, fault);
+      if (run.stop == 0 && copies == 1) run.stop = record(run.facts, console);
+      if (log != nullptr) log->run_ended(run);
+      if (run.stop != 0) runtime::stop(run.stop);
       const double figure = run.measured.counted().value_or(0);
       batch.all.push_back(figure);
       if (!run.measured.disturbed()) batch.clean.push_back(figure);

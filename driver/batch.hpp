@@ -4,12 +4,13 @@
 // console of the batch's own: a line a run, which were disturbed, and a
 // summary. With --copies C, each run is C copies at once, measured by
 // their throughput, and records nothing.
-#include "driver/benchmark.hpp"
 #include "driver/options.hpp"
+#include "driver/run.hpp"
+#include "driver/run_log.hpp"
 
 namespace driver {
 
 // Ends normally after the last run, or with the first stop of any run.
-[[noreturn]] void run_batch(const BenchmarkOptions& options, RunEnd* log, PiFault fault = nullptr);
+[[noreturn]] void run_batch(const BenchmarkOptions& options, RunLog* log, PiFault fault = nullptr);
 
 }  // namespace driver

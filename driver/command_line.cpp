@@ -4,6 +4,7 @@
 
 #include "driver/about.hpp"
 #include "driver/batch.hpp"
+#include "driver/benchmark.hpp"
 #include "driver/options.hpp"
 #include "driver/run_log.hpp"
 #include "report/report.hpp"
@@ -24,13 +25,13 @@ void run_command_line(const std::vector<std::string>& args, PiFault fault) {
   const BenchmarkOptions options = parse_benchmark_options(args);
   std::optional<RunLog> log;
   if (options.log) log.emplace(options.log->c_str());
-  RunEnd* const at_end = log ? &*log : nullptr;
-  if (options.batch()) run_batch(options, at_end, fault);
+  RunLog* const to_log = log ? &*log : nullptr;
+  if (options.batch()) run_batch(options, to_log, fault);
   if (options.digits) {
     runtime::StringSource answer(std::to_string(*options.digits) + "\n");
-    run_benchmark(at_end, fault, &answer);
+    run_benchmark(to_log, fault, &answer);
   }
-  run_benchmark(at_end, fault);
+  run_benchmark(to_log, fault);
 }
 
 }  // namespace driver

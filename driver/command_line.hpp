@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/benchmark.hpp"
+#include "driver/run.hpp"
 
 namespace driver {
 

@@ -50,15 +50,20 @@ class Copies::StartLine {
   bool released_ = false, ended_ = false;
 };
 
-Copies::Copies(int count, const Sizes& sizes, runtime::FileUnit& out_file, PiFault fault)
+Copies::Copies(int count, const Sizes& sizes, runtime::FileUnit& out_file, RunConsole& console, PiFault fault)
     : sizes_(sizes),
       out_file_(out_file),
+      console_(console),
       fault_(fault),
       cpus_(runtime::os::usable_cpus()),
       common_(mp::common),
       work_(static_cast<std::size_t>(count)),
       start_(std::make_unique<StartLine>(count)) {
-  result_.copies.resize(work_.size());
+  copies_.resize(work_.size());
+  if (count == 1) {
+    work_[0] = std::make_unique<Workspace>();
+    return;
+  }
   threads_.reserve(work_.size());
   for (std::size_t i = 0; i < work_.size(); ++i) {
     try {
@@ -77,29 +82,49 @@ void Copies::copy(std::size_t i) {
   work_[i] = std::make_unique<Workspace>();  // touched first by the thread that uses it
   runtime::FileUnit nowhere;
   nowhere.open_discarding();
-  RunConsole console(true);
+  RunConsole quiet(true);
   if (!start_->arrive_and_wait()) return;
-  CopyResult& r = result_.copies[i];
-  r.interval = timed_computation(*work_[i], sizes_, i == 0 ? out_file_ : nowhere, console);
+  compute(i, i == 0 ? out_file_ : nowhere, i == 0 ? console_ : quiet);
+}
+
+void Copies::compute(std::size_t i, runtime::FileUnit& out, RunConsole& console) {
+  CopyResult& r = copies_[i];
+  r.interval = timed_computation(*work_[i], sizes_, out, console);
   r.marks = console.marks;
   r.mark_count = console.mark_count;
   if (fault_ != nullptr) fault_(work_[i]->arctan5, static_cast<int>(i) + 1);
   r.wrong_from = mp::first_wrong_decimal(work_[i]->arctan5, sizes_.vector_length);
 }
 
-CopiesResult Copies::run() {
-  start_->wait_for_all();
-  result_.before = runtime::os::machine_state();
-  result_.interval.start = runtime::read_clocks();  // the timed interval begins
-  start_->release(true);
-  threads_.clear();  // every copy has ended
-  result_.after = runtime::os::machine_state();
-  const auto last = std::max_element(result_.copies.begin(), result_.copies.end(), [](const auto& a, const auto& b) {
-    return a.interval.end.monotonic < b.interval.end.monotonic;
-  });
-  result_.interval.end = last->interval.end;
-  result_.first = std::move(work_.front());
-  return std::move(result_);
+std::unique_ptr<Workspace> Copies::run(RunFacts& facts) {
+  if (threads_.empty()) {
+    facts.before = runtime::os::machine_state();
+    compute(0, out_file_, console_);
+    facts.interval = copies_[0].interval;
+  } else {
+    start_->wait_for_all();
+    facts.before = runtime::os::machine_state();
+    facts.interval.start = runtime::read_clocks();  // the timed interval begins
+    start_->release(true);
+    threads_.clear();  // every copy has ended
+    const auto last = std::max_element(copies_.begin(), copies_.end(), [](const auto& a, const auto& b) {
+      return a.interval.end.monotonic < b.interval.end.monotonic;
+    });
+    facts.interval.end = last->interval.end;
+    facts.interval.cut_short = copies_.front().interval.cut_short;
+  }
+  facts.after = runtime::os::machine_state();
+  facts.marks = copies_.front().marks;
+  facts.mark_count = copies_.front().mark_count;
+  for (std::size_t i = 0; i < copies_.size(); ++i) {
+    const CopyResult& copy = copies_[i];
+    facts.copy_elapsed.push_back(runtime::elapsed_seconds(copy.interval.start, copy.interval.end));
+    if (copy.wrong_from != 0 && facts.wrong_copy == 0) {
+      facts.wrong_copy = static_cast<int>(i) + 1;
+      facts.wrong_from = copy.wrong_from;
+    }
+  }
+  return std::move(work_.front());
 }
 
 Copies::~Copies() {

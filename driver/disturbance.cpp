@@ -10,6 +10,8 @@ namespace driver {
 
 namespace {
 
+namespace key = runtime::log_key;
+
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 std::string fixed(const char* format, double value) {
@@ -73,7 +75,7 @@ RunHealth assess(const RunFacts& facts) {
   if (!health.cpu_seconds && !health.steal_seconds && !frequencies && !health.evenness && !health.copy_balance) {
     return health;
   }
-  std::vector<std::string>& reasons = health.disturbed.emplace();
+  std::vector<Disturbance>& reasons = health.disturbed.emplace();
   if (health.elapsed <= 0) return health;
   // Copies are judged over their own times: one that ended first does not
   // wait for the last.
@@ -83,19 +85,20 @@ RunHealth assess(const RunFacts& facts) {
   }
   const double cpu_share = health.cpu_seconds && running > 0 ? *health.cpu_seconds / running : 0;
   if (health.cpu_seconds && cpu_share < kDisturbance.min_cpu_share)
-    reasons.push_back("cpu share " + fixed("%.2f", cpu_share));
+    reasons.push_back({key::kCpuShare, "cpu share " + fixed("%.2f", cpu_share)});
   if (frequencies && *health.frequency_end < *health.frequency_start * (1 - kDisturbance.max_frequency_drop)) {
-    reasons.push_back("frequency " + fixed("%.0f", *health.frequency_start) + " -> " +
-                      fixed("%.0f", *health.frequency_end) + " MHz");
+    reasons.push_back({key::kFrequencyDrop, "frequency " + fixed("%.0f", *health.frequency_start) + " -> " +
+                                                fixed("%.0f", *health.frequency_end) + " MHz"});
   }
   if (health.steal_seconds && *health.steal_seconds > kDisturbance.max_steal_share * health.elapsed) {
-    reasons.push_back("steal " + fixed("%.1f", *health.steal_seconds / health.elapsed * 100) + "%");
+    reasons.push_back({key::kSteal, "steal " + fixed("%.1f", *health.steal_seconds / health.elapsed * 100) + "%"});
   }
   if (health.evenness && *health.evenness < kDisturbance.min_evenness) {
-    reasons.push_back("uneven: slowest slice " + fixed("%.2f", *health.evenness) + " of the fastest");
+    reasons.push_back({key::kUneven, "uneven: slowest slice " + fixed("%.2f", *health.evenness) + " of the fastest"});
   }
   if (health.copy_balance && *health.copy_balance < kDisturbance.min_copy_balance) {
-    reasons.push_back("copies unequal: slowest took " + fixed("%.2f", 1 / *health.copy_balance) + " times the fastest");
+    reasons.push_back({key::kCopiesUnequal, "copies unequal: slowest took " + fixed("%.2f", 1 / *health.copy_balance) +
+                                                " times the fastest"});
   }
   return health;
 }

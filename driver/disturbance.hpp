@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/benchmark.hpp"
+#include "driver/run.hpp"
+#include "runtime/log_keys.hpp"
 
 namespace driver {
 
@@ -21,6 +22,13 @@ struct DisturbanceThresholds {
 };
 constexpr DisturbanceThresholds kDisturbance{0.97, 0.10, 0.01, 0.70, 0.05, 0.90};
 
+// A reason a run was disturbed: its kind, and its words with the figure
+// that tells it, as the log and the console show them.
+struct Disturbance {
+  runtime::log_key::DisturbanceKind kind;
+  std::string words;
+};
+
 // The measures of one run and the reasons it was disturbed.
 struct RunHealth {
   double elapsed = 0;
@@ -30,7 +38,7 @@ struct RunHealth {
   std::optional<double> evenness;                        // the smallest slowest-over-fastest of a series
   std::optional<double> copy_balance;                    // with copies: the fastest's time over the slowest's
   // nullopt when nothing could be measured; empty for a clean run.
-  std::optional<std::vector<std::string>> disturbed;
+  std::optional<std::vector<Disturbance>> disturbed;
 };
 
 RunHealth assess(const RunFacts& facts);

@@ -4,8 +4,8 @@
 #include <optional>
 #include <vector>
 
-#include "driver/benchmark.hpp"
 #include "driver/disturbance.hpp"
+#include "driver/run.hpp"
 
 namespace driver {
 
@@ -27,10 +27,12 @@ struct Measurement {
 
 Measurement measure(const RunFacts& facts);
 
-// A run of a batch that reached its normal end.
+// A run as it ended: its facts, what they measured, and the stop it met
+// (0 for its normal end).
 struct MeasuredRun {
   RunFacts facts;
   Measurement measured;
+  int stop = 0;
 };
 
 }  // namespace driver

@@ -42,6 +42,9 @@ BenchmarkOptions parse_benchmark_options(const std::vector<std::string>& argumen
   BenchmarkOptions options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& option = arguments[i];
+    if (option == "--report" || option == "--version" || option == "--help") {
+      usage_error(option + " does not go with the run options: give it first");
+    }
     const bool known = option == "--log" || option == "--digits" || option == "--runs" || option == "--warmup" ||
                        option == "--copies" || option == "--batches" || option == "--pause";
     if (!known) {
@@ -66,6 +69,7 @@ BenchmarkOptions parse_benchmark_options(const std::vector<std::string>& argumen
     if (option == "--copies")
       once(options.copies, value == "all" ? all_copies() : number_in(option, value, 1, kMaxCopies, "all"));
   }
+  if (options.pause && !options.batches) usage_error("--pause is the wait between batches: give --batches too");
   return options;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The options that run the benchmark: --log FILE, --digits D, --runs N,
-// --warmup W, --copies C, --batches B and --pause S, in any order, each at
-// most once.
+// --warmup W, --copies C, --batches B and --pause S (only with --batches),
+// in any order, each at most once.
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,7 +20,8 @@ struct BenchmarkOptions {
 };
 
 // Says what is wrong on standard error and ends with status 2 for an
-// option that is unknown, repeated or without its value.
+// option that is unknown, repeated, without its value or alone where it
+// needs another, and for --report, --version or --help after the first.
 BenchmarkOptions parse_benchmark_options(const std::vector<std::string>& arguments);
 
 }  // namespace driver

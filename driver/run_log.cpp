@@ -6,9 +6,11 @@
 #include <nlohmann/json.hpp>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "driver/build_info.hpp"
 #include "driver/measurement.hpp"
+#include "driver/recording.hpp"
 #include "runtime/clock.hpp"
 #include "runtime/format.hpp"
 #include "runtime/log_keys.hpp"
@@ -73,11 +75,13 @@ void RunLog::batch_started() {
   run_ = 0;
 }
 
-std::string log_line(const RunFacts& facts, const Measurement& measured, int stop_code, const BatchPlace& place) {
+std::string log_line(const MeasuredRun& run, const std::string& machine, const BatchPlace& place) {
+  const RunFacts& facts = run.facts;
+  const Measurement& measured = run.measured;
   const runtime::os::SystemFacts system = runtime::os::system_facts();
   const RunHealth& health = measured.health;
   const bool recorded = !facts.identifier.empty();
-  std::string identifier = recorded ? facts.identifier : facts.machine;
+  std::string identifier = recorded ? facts.identifier : machine;
   identifier.erase(identifier.find_last_not_of(' ') + 1);
   Json line = {
       {key::kVersion, build_info::kVersion},
@@ -104,14 +108,23 @@ std::string log_line(const RunFacts& facts, const Measurement& measured, int sto
   line[key::kResult] = !facts.checked ? Json(nullptr) : Json(wrong ? key::kWrong : key::kCorrect);
   line[key::kWrongFrom] = wrong ? Json(facts.wrong_from) : Json(nullptr);
   if (facts.copies > 1) line[key::kWrongCopy] = wrong ? Json(facts.wrong_copy) : Json(nullptr);
-  line[key::kStop] = stop_code == 0 ? Json(nullptr) : Json(stop_code);
+  line[key::kStop] = run.stop == 0 ? Json(nullptr) : Json(run.stop);
   line[key::kCpuSeconds] = or_null(micro(health.cpu_seconds));
   line[key::kFrequencyMhz] = {{key::kAtStart, or_null(health.frequency_start)},
                               {key::kAtEnd, or_null(health.frequency_end)}};
   line[key::kLoadAverage] = or_null(health.load_average);
   line[key::kStealSeconds] = or_null(micro(health.steal_seconds));
   line[key::kSlices] = health.slices;
-  line[key::kDisturbed] = or_null(health.disturbed);
+  Json reasons = nullptr, kinds = nullptr;
+  if (health.disturbed) {
+    reasons = kinds = Json::array();
+    for (const Disturbance& reason : *health.disturbed) {
+      reasons.push_back(reason.words);
+      kinds.push_back(reason.kind.key);
+    }
+  }
+  line[key::kDisturbed] = std::move(reasons);
+  line[key::kDisturbedKinds] = std::move(kinds);
   line[key::kSystem] = {{key::kCpu, or_null(system.cpu)},
                         {key::kLogicalCpus, or_null(system.logical_cpus)},
                         {key::kOs, or_null(system.os)},
@@ -120,9 +133,10 @@ std::string log_line(const RunFacts& facts, const Measurement& measured, int sto
   return line.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-void RunLog::run_ended(const RunFacts& facts, const Measurement& measured, int code) {
-  if (batch_.empty()) batch_ = batch_name(facts.interval.start.calendar);
-  const std::string line = log_line(facts, measured, code, {batch_, ++run_});
+void RunLog::run_ended(const MeasuredRun& run) {
+  if (batch_.empty()) batch_ = batch_name(run.facts.interval.start.calendar);
+  const bool unrecorded = run.stop == 0 && run.facts.identifier.empty();
+  const std::string line = log_line(run, unrecorded ? record_file_identifier() : run.facts.machine, {batch_, ++run_});
   file_.lock_exclusive();
   bool written = false;
   {
@@ -132,7 +146,7 @@ void RunLog::run_ended(const RunFacts& facts, const Measurement& measured, int c
   file_.unlock();
   if (!written) {
     runtime::error_write("pibench: cannot write the run log '" + runtime::displayable(name_) + "'\n");
-    if (code == 0) runtime::exit_with_status(1);
+    if (run.stop == 0) runtime::exit_with_status(1);
   }
 }
 

@@ -2,12 +2,12 @@
 // pibench --log FILE: one JSON object a run, appended to FILE (JSON Lines).
 #include <string>
 
-#include "driver/benchmark.hpp"
+#include "driver/measurement.hpp"
 #include "runtime/unit.hpp"
 
 namespace driver {
 
-class RunLog final : public RunEnd {
+class RunLog {
  public:
   // Opens (or creates) the log before the dialogue. Says so on standard
   // error and ends with status 2 when it cannot be written, or when it is
@@ -15,13 +15,14 @@ class RunLog final : public RunEnd {
   // any of them).
   explicit RunLog(const char* name);
 
-  // The line of a run, whatever stop ended it, appended whole or not at all, without reading the log; a failure is
-  // said on standard error and makes the exit status 1 where the run would
-  // have ended with 0.
-  void run_ended(const RunFacts& facts, const Measurement& measured, int code) override;
+  // The line of a run, whatever stop ended it, appended whole or not at
+  // all, without reading the log; a failure is said on standard error and
+  // makes the exit status 1 where the run would have ended with 0. A run
+  // that recorded nothing is logged under the record file's last name.
+  void run_ended(const MeasuredRun& run);
 
   // The runs logged from now on are a new batch's: a new name, counted from 1.
-  void batch_started() override;
+  void batch_started();
 
  private:
   runtime::FileUnit file_;
@@ -36,7 +37,8 @@ struct BatchPlace {
   int run;
 };
 
-// The log line of one run as JSON (without its line end).
-std::string log_line(const RunFacts& facts, const Measurement& measured, int stop_code, const BatchPlace& place);
+// The log line of one run as JSON (without its line end), under `machine`
+// when it recorded nothing.
+std::string log_line(const MeasuredRun& run, const std::string& machine, const BatchPlace& place);
 
 }  // namespace driver

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "report/history.hpp"
+#include "report/verdicts.hpp"
 
 namespace report {
 
@@ -16,14 +17,11 @@ using Json = nlohmann::ordered_json;
 std::string digits_text(const MachineSummary& m) { return m.digits > 0 ? std::to_string(m.digits) : ""; }
 Json digits_json(const MachineSummary& m) { return m.digits > 0 ? Json(m.digits) : Json(nullptr); }
 
-// Fixed point while it stays short; a ratio of extreme figures in exponent form.
-std::string short_fixed(double value, int decimals, const char* suffix = "") {
-  return std::fabs(value) < 1e6 ? formatted(value, std::chars_format::fixed, decimals) + suffix
-                                : formatted(value, std::chars_format::scientific, 3) + suffix;
+// Rounded to 4 decimals, or `decimals`, where that keeps it finite.
+Json rounded(double value, int decimals = 4) {
+  const double scale = std::pow(10.0, decimals);
+  return std::fabs(value) < 1e12 ? std::round(value * scale) / scale : value;
 }
-
-// Rounded to 4 decimals where that keeps it finite.
-Json rounded(double value) { return std::fabs(value) < 1e12 ? std::round(value * 1e4) / 1e4 : value; }
 
 std::string ratio_text(const std::optional<double>& ratio, int decimals) {
   return ratio ? short_fixed(*ratio, decimals) : "";
@@ -41,21 +39,43 @@ Json figure_json(const MachineSummary& m, double figure) { return m.runs > 0 ? J
 
 std::string relative_ci_text(const MachineSummary& m) {
   if (!m.ratio) return m.verdict == Verdict::kOneBatch ? "needs 2+2 batches" : "";
-  return short_fixed(m.ratio->ratio, 3) + " (" + short_fixed(m.ratio->interval.low, 3) + "-" +
-         short_fixed(m.ratio->interval.high, 3) + ")";
+  const int decimals = interval_decimals(m.ratio->interval, 3);
+  return short_fixed(m.ratio->ratio, 3) + " (" + short_fixed(m.ratio->interval.low, decimals) + "-" +
+         short_fixed(m.ratio->interval.high, decimals) + ")";
 }
 
-std::string verdict_text(const MachineSummary& m) {
-  switch (m.verdict) {
-    case Verdict::kFaster:
-    case Verdict::kSlower:
-      return std::string(verdict_word(m.verdict)) + " by " + short_fixed(std::fabs(m.ratio->ratio - 1) * 100, 1, " %");
-    case Verdict::kNoDifference:
-      return "no difference found: " + std::to_string(m.plan->batches) + " batches of " + std::to_string(m.plan->runs) +
-             (m.plan->runs == 1 ? " run" : " runs") + " a side resolve 1 %";
-    default:
-      return verdict_word(m.verdict);
+// An end of the ratio's interval as CSV and JSON give it: 4 decimals, or
+// more to keep it on its side of 1.
+std::string relative_end_csv(const MachineSummary& m, double Interval::*end) {
+  return m.ratio ? short_fixed(m.ratio->interval.*end, interval_decimals(m.ratio->interval, 4)) : "";
+}
+Json relative_end_json(const MachineSummary& m, double Interval::*end) {
+  return rounded(m.ratio->interval.*end, interval_decimals(m.ratio->interval, 4));
+}
+
+// The text table's cells: figures to 4 significant digits, the ratio's
+// interval alone.
+std::string four_digits(double value) {
+  if (!(value >= 1e-3 && value < 1e15)) return figure_text(value);
+  const int magnitude = static_cast<int>(std::floor(std::log10(value)));
+  const double step = std::pow(10.0, magnitude - 3);
+  const double rounded = std::round(value / step) * step;
+  return formatted(rounded, std::chars_format::fixed, std::max(0, 3 - magnitude));
+}
+
+std::string median_ci_narrow(const MachineSummary& m) {
+  if (m.median_ci) return four_digits(m.median_ci->low) + "-" + four_digits(m.median_ci->high);
+  return m.runs > 0 ? "needs 6 runs" : "";
+}
+
+std::string relative_ci_narrow(const MachineSummary& m) {
+  if (m.verdict == Verdict::kReference) return "1";
+  if (m.ratio) {
+    const int decimals = interval_decimals(m.ratio->interval, 3);
+    return formatted(m.ratio->interval.low, std::chars_format::fixed, decimals) + "-" +
+           formatted(m.ratio->interval.high, std::chars_format::fixed, decimals);
   }
+  return m.relative ? formatted(*m.relative, std::chars_format::fixed, 3) : "";
 }
 
 // The batches a verdict rests on: the row's against the reference's,
@@ -113,13 +133,16 @@ constexpr Column kColumns[] = {
     {"runs", "runs ", 9,
      [](const MachineSummary& m) { return std::to_string(m.runs) + (m.runs > 0 && m.runs < kFewRuns ? "*" : " "); },
      [](const MachineSummary& m) { return std::to_string(m.runs); },
-     [](const MachineSummary& m) { return Json(m.runs); }},
+     [](const MachineSummary& m) { return Json(m.runs); },
+     [](const MachineSummary& m) { return std::to_string(m.runs) + (m.runs > 0 && m.runs < kFewRuns ? "*" : ""); }},
     {"batches", "batches", 9, [](const MachineSummary& m) { return std::to_string(m.batches.size()); },
      [](const MachineSummary& m) { return std::to_string(m.batches.size()); },
-     [](const MachineSummary& m) { return Json(m.batches.size()); }},
+     [](const MachineSummary& m) { return Json(m.batches.size()); },
+     [](const MachineSummary& m) { return std::to_string(m.batches.size()); }},
     {"median", "median", 12, [](const MachineSummary& m) { return figure_cell(m, m.median); },
      [](const MachineSummary& m) { return figure_cell(m, m.median); },
-     [](const MachineSummary& m) { return figure_json(m, m.median); }},
+     [](const MachineSummary& m) { return figure_json(m, m.median); },
+     [](const MachineSummary& m) { return m.runs > 0 ? four_digits(m.median) : ""; }},
     {"best", "best", 13, [](const MachineSummary& m) { return figure_cell(m, m.best); },
      [](const MachineSummary& m) { return figure_cell(m, m.best); },
      [](const MachineSummary& m) { return figure_json(m, m.best); }},
@@ -136,22 +159,25 @@ constexpr Column kColumns[] = {
     {"median_ci", "median 95 %", 13, [](const MachineSummary& m) { return median_ci_text(m); }, nullptr,
      [](const MachineSummary& m) {
        return m.median_ci ? Json::array({m.median_ci->low, m.median_ci->high}) : Json(nullptr);
-     }},
+     },
+     median_ci_narrow},
     {"median_low", nullptr, 0, nullptr,
      [](const MachineSummary& m) { return m.median_ci ? figure_text(m.median_ci->low) : ""; }, nullptr},
     {"median_high", nullptr, 0, nullptr,
      [](const MachineSummary& m) { return m.median_ci ? figure_text(m.median_ci->high) : ""; }, nullptr},
     {"relative_ci", "relative 95 %", 14, [](const MachineSummary& m) { return relative_ci_text(m); }, nullptr,
      [](const MachineSummary& m) {
-       return m.ratio ? Json::array({rounded(m.ratio->interval.low), rounded(m.ratio->interval.high)}) : Json(nullptr);
-     }},
-    {"relative_low", nullptr, 0, nullptr,
-     [](const MachineSummary& m) { return m.ratio ? short_fixed(m.ratio->interval.low, 4) : ""; }, nullptr},
-    {"relative_high", nullptr, 0, nullptr,
-     [](const MachineSummary& m) { return m.ratio ? short_fixed(m.ratio->interval.high, 4) : ""; }, nullptr},
-    {"verdict", "verdict", 9, [](const MachineSummary& m) { return verdict_text(m); },
+       return m.ratio ? Json::array({relative_end_json(m, &Interval::low), relative_end_json(m, &Interval::high)})
+                      : Json(nullptr);
+     },
+     relative_ci_narrow},
+    {"relative_low", nullptr, 0, nullptr, [](const MachineSummary& m) { return relative_end_csv(m, &Interval::low); },
+     nullptr},
+    {"relative_high", nullptr, 0, nullptr, [](const MachineSummary& m) { return relative_end_csv(m, &Interval::high); },
+     nullptr},
+    {"verdict", "verdict", 9, verdict_text,
      [](const MachineSummary& m) { return std::string(verdict_word(m.verdict)); },
-     [](const MachineSummary& m) { return Json(verdict_word(m.verdict)); }},
+     [](const MachineSummary& m) { return Json(verdict_word(m.verdict)); }, short_verdict},
     {"basis", "basis", 8, basis_text, basis_text, [](const MachineSummary& m) { return Json(basis_text(m)); }},
     {"batch_medians", nullptr, 0, nullptr, nullptr,
      [](const MachineSummary& m) {
@@ -180,10 +206,21 @@ constexpr Column kColumns[] = {
 
 std::span<const Column> columns() { return kColumns; }
 
+const Column& verdict_column() {
+  constexpr std::size_t kVerdict = 14;
+  static_assert(std::string_view(kColumns[kVerdict].key) == "verdict");
+  return kColumns[kVerdict];
+}
+
 std::string formatted(double value, std::chars_format form, int precision) {
   char text[512];
   const auto end = std::to_chars(std::begin(text), std::end(text), value, form, precision).ptr;
   return {text, end};
+}
+
+std::string short_fixed(double value, int decimals, const char* suffix) {
+  return std::fabs(value) < 1e6 ? formatted(value, std::chars_format::fixed, decimals) + suffix
+                                : formatted(value, std::chars_format::scientific, 3) + suffix;
 }
 
 std::string figure_text(double figure) { return formatted(figure, std::chars_format::general, 7); }

@@ -5,9 +5,9 @@ namespace report {
 void write_report(const Report& report, Format format, const Sink& out, int columns) {
   switch (format) {
     case Format::kText:
-      return write_narrow_text(report, columns, out);
+      return write_text(report, columns, out);
     case Format::kWideText:
-      return write_text(report, out);
+      return write_wide_text(report, out);
     case Format::kMarkdown:
       return write_markdown(report, out);
     case Format::kCsv:

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "report/statistics.hpp"
+#include "report/verdicts.hpp"
 
 namespace report {
 
@@ -20,23 +21,14 @@ constexpr int kTextColumns = 100;  // the text table's width off a terminal
 
 // The text table in at most `columns` columns, as far as the columns read
 // first and names cut to 12 columns allow.
-void write_narrow_text(const Report& report, int columns, const Sink& out);
-void write_text(const Report& report, const Sink& out);
-// The notes below either text table.
-std::string text_notes(const Report& report);
+void write_text(const Report& report, int columns, const Sink& out);
+// Every column, --wide.
+void write_wide_text(const Report& report, const Sink& out);
 void write_markdown(const Report& report, const Sink& out);
 void write_csv(const Report& report, const Sink& out);
 void write_json(const Report& report, const Sink& out);
 void write_svg(const Report& report, const Sink& out);
 void write_html(const Report& report, const Sink& out);
-
-// The runs of each row, batch by batch, as a picture for the page: a drift
-// between batches shows as lines shifted against each other.
-void write_batches_svg(const Report& report, const Sink& out);
-
-// Each row's ratio to the reference with its interval, on a log scale
-// around 1, for the page.
-void write_comparison_svg(const Report& report, const Sink& out);
 
 // One row's batch medians against time, its levels and its changes, for
 // the page; nothing for a row without a history.

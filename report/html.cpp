@@ -2,8 +2,10 @@
 // verdicts, the chart, and what the logs tell of each machine. No script
 // and nothing from elsewhere.
 #include <algorithm>
+#include <set>
 #include <string>
 
+#include "report/charts.hpp"
 #include "report/columns.hpp"
 #include "report/formats.hpp"
 #include "report/history.hpp"
@@ -13,21 +15,51 @@ namespace report {
 
 namespace {
 
+// The table in a smaller type, its cells on one line each but the names',
+// fits a laptop's screen; on a phone it scrolls in its own box.
 constexpr const char* kStyle =
     "body{font-family:sans-serif;margin:2em;color:#222}"
-    "table{border-collapse:collapse;margin:1em 0}"
-    "th,td{border:1px solid #bbb;padding:.3em .6em;text-align:right}"
-    "th:first-child,td:first-child{text-align:left;min-width:10em}"
+    "table{border-collapse:collapse;margin:1em 0;font-size:.8125em}"
+    "th,td{border:1px solid #bbb;padding:.3em .35em;text-align:right;white-space:nowrap}th{white-space:normal}"
+    "th:first-child,td:first-child{text-align:left;white-space:normal;min-width:8em;max-width:18em;"
+    "overflow-wrap:anywhere}"
     "tr.reference{background:#eef3fa}"
-    "td.faster{color:#1a7f37}td.slower{color:#b42318}"
     "dl{display:grid;grid-template-columns:max-content auto;gap:.2em 1em}dt{font-weight:bold}"
-    "p.note{color:#555;font-size:.9em}"
-    "figure{margin:1em 0}svg{max-width:100%;height:auto}"  // the charts scale down on a narrow screen
-    "div.table{overflow-x:auto}";                          // and the table scrolls in its own box
+    "p.note,details{color:#555;font-size:.9em}"
+    "div.table{overflow-x:auto}";
 
-std::string cell(const std::string& text, const char* tag = "td", const std::string& css_class = "") {
-  return std::string("<") + tag + (css_class.empty() ? "" : " class=\"" + css_class + "\"") + ">" + xml_text(text) +
-         "</" + tag + ">";
+// Each verdict's colour, for the kinds the report holds.
+std::string verdict_colours(const Report& r) {
+  std::set<std::string> rules;
+  for (const MachineSummary& m : r.machines) {
+    const char* kind = verdict_key(m.verdict);
+    rules.insert(std::string("td.") + kind + ",span." + kind + "{color:" + verdict_colour(m.verdict) + "}");
+  }
+  std::string all;
+  for (const std::string& rule : rules) all += rule;
+  return all;
+}
+
+std::string cell(const std::string& text, const char* tag = "td") {
+  return std::string("<") + tag + ">" + xml_text(text) + "</" + tag + ">";
+}
+
+// The verdict in a few words, the whole of it on hover and below the table.
+std::string verdict_cell(const MachineSummary& m) {
+  return std::string("<td class=\"") + verdict_key(m.verdict) + "\" title=\"" + xml_text(verdict_column().text(m)) +
+         "\">" + xml_text(short_verdict(m)) + "</td>";
+}
+
+// The verdicts whose whole words say more than the table's: what would
+// resolve 1 %, or what the row lacks.
+std::string verdicts_in_full(const Report& r) {
+  std::string items;
+  for (const MachineSummary& m : r.machines) {
+    if (m.verdict == Verdict::kReference || m.verdict == Verdict::kFaster || m.verdict == Verdict::kSlower) continue;
+    items += "<li>" + xml_text(row_name(m)) + ": " + xml_text(verdict_column().text(m)) + "</li>\n";
+  }
+  if (items.empty()) return "";
+  return "<details><summary>The verdicts in full</summary>\n<ul>\n" + items + "</ul>\n</details>\n";
 }
 
 std::string facts_of(const MachineSummary& m) {
@@ -49,8 +81,8 @@ std::string facts_of(const MachineSummary& m) {
 void write_html(const Report& r, const Sink& out) {
   out(std::string("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n") +
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n" +
-      "<title>pibench: machines compared</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n" +
-      "<h1>pibench: machines compared</h1>\n<p>" +
+      "<title>pibench: machines compared</title>\n<style>" + kStyle + chart_style() + verdict_colours(r) +
+      "</style>\n</head>\n<body>\n" + "<h1>pibench: machines compared</h1>\n<p>" +
       (r.reference.empty() ? std::string("No machine has a run left to compare.")
                            : "Higher is faster. The reference is <b>" + xml_text(r.reference) + "</b>.") +
       "</p>\n<div class=\"table\">\n<table id=\"machines\">\n<thead><tr><th>machine</th>");
@@ -63,29 +95,18 @@ void write_html(const Report& r, const Sink& out) {
     std::string row = m.verdict == Verdict::kReference ? "<tr class=\"reference\">" : "<tr>";
     row += cell(m.machine);
     for (const Column& c : columns()) {
-      if (c.text == nullptr) continue;
-      const bool verdict = std::string(c.key) == "verdict";
-      row += cell(c.text(m), "td", verdict ? verdict_word(m.verdict) : "");
+      if (c.text != nullptr) row += &c == &verdict_column() ? verdict_cell(m) : cell(c.text(m));
     }
     out(row + "</tr>\n");
   }
-  out("</tbody>\n</table>\n</div>\n");
+  out("</tbody>\n</table>\n</div>\n" + verdicts_in_full(r));
   if (const std::string left_out = left_out_text(r); !left_out.empty()) {
     out("<p class=\"left-out\">" + xml_text(left_out) + "</p>\n");
   }
-  out("<h2>The machines compared</h2>\n<figure id=\"comparison\">\n");
-  write_comparison_svg(r, out);
-  out("</figure>\n<h2>The medians</h2>\n<figure id=\"chart\">\n");
-  // The chart is the SVG format's, without its XML declaration.
-  bool declaration = true;
-  write_svg(r, [&](std::string_view piece) {
-    if (declaration) piece.remove_prefix(piece.find('\n') + 1);
-    declaration = false;
-    out(piece);
-  });
-  out("</figure>\n<h2>The runs, batch by batch</h2>\n<figure id=\"batches\">\n");
-  write_batches_svg(r, out);
-  std::string note = "</figure>\n<p class=\"note\">" + xml_text(batches_text()) +
+  write_comparison_chart(r, out);
+  write_medians_chart(r, out);
+  write_batches_chart(r, out);
+  std::string note = "<p class=\"note\">" + xml_text(batches_text()) +
                      " Figures from record files are timed in whole seconds; figures from run logs to the microsecond.";
   if (std::any_of(r.machines.begin(), r.machines.end(), [](const MachineSummary& m) { return m.copies > 1; })) {
     note.append(" ").append(xml_text(copies_text()));

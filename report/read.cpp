@@ -159,12 +159,23 @@ std::optional<Run> log_run(const Json& run) {
       logged.elapsed = std::max(elapsed->get<double>(), 0.0);
     }
   }
-  // A reason's kind is its words before the first figure or colon.
+  // A reason's kind from its key, counted by the kind's name (a kind not
+  // known here by its key); in a log written before the keys, from its
+  // words before the first figure or colon.
   if (const Json* disturbed = member(run, key::kDisturbed); disturbed != nullptr && disturbed->is_array()) {
-    for (const Json& reason : *disturbed) {
-      std::string kind = reason.is_string() ? reason.get<std::string>() : "";
-      kind = kind.substr(0, kind.find_first_of("0123456789:"));
-      kind.erase(kind.find_last_not_of(' ') + 1);
+    const Json* kinds = member(run, key::kDisturbedKinds);
+    for (std::size_t i = 0; i < disturbed->size(); ++i) {
+      std::string kind;
+      if (kinds != nullptr && kinds->is_array() && i < kinds->size() && (*kinds)[i].is_string()) {
+        kind = (*kinds)[i].get<std::string>();
+        const auto* known = std::find_if(key::kDisturbanceKinds.begin(), key::kDisturbanceKinds.end(),
+                                         [&](const auto& k) { return kind == k.key; });
+        if (known != key::kDisturbanceKinds.end()) kind = known->name;
+      } else {
+        kind = (*disturbed)[i].is_string() ? (*disturbed)[i].get<std::string>() : "";
+        kind = kind.substr(0, kind.find_first_of("0123456789:"));
+        kind.erase(kind.find_last_not_of(' ') + 1);
+      }
       logged.disturbances.push_back(kind.empty() ? "other" : runtime::displayable(kind));
     }
   }

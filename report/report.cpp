@@ -90,8 +90,14 @@ Arguments parse(const std::vector<std::string>& arguments) {
                                                          {"csv", Format::kCsv},   {"json", Format::kJson},
                                                          {"svg", Format::kSvg},   {"html", Format::kHtml}};
   Arguments parsed;
+  std::set<std::string> given;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& a = arguments[i];
+    const bool known =
+        a == "--format" || a == "--reference" || a == "--all-runs" || a == "--wide" || a == "--fail-on-change";
+    if (a.starts_with("--") && !known) usage_error("unknown option '" + runtime::displayable(a) + "' for --report");
+    // Each option once, as the run options take them.
+    if (known && !given.insert(a).second) usage_error(a + " is given twice");
     if (a == "--format" || a == "--reference" || a == "--fail-on-change") {
       if (i + 1 == arguments.size()) usage_error(a + " needs a value");
       const std::string& value = arguments[++i];
@@ -112,8 +118,6 @@ Arguments parse(const std::vector<std::string>& arguments) {
       parsed.all_runs = true;
     } else if (a == "--wide") {
       parsed.wide = true;
-    } else if (a.starts_with("--")) {
-      usage_error("unknown option '" + runtime::displayable(a) + "' for --report");
     } else {
       parsed.files.push_back(a);
     }

@@ -9,11 +9,6 @@
 
 namespace report {
 
-double median_of_sorted(const std::vector<double>& figures) {
-  const std::size_t n = figures.size();
-  return n % 2 == 1 ? figures[n / 2] : figures[n / 2 - 1] / 2 + figures[n / 2] / 2;
-}
-
 std::vector<std::size_t> outliers(const std::vector<double>& figures) {
   constexpr double kDeviations = 3;
   std::vector<double> sorted = figures;
@@ -222,32 +217,6 @@ std::optional<Report> summarise(Runs runs, const std::optional<std::string>& ref
     }
   }
   return report;
-}
-
-const char* verdict_word(Verdict verdict) {
-  switch (verdict) {
-    case Verdict::kReference:
-      return "reference";
-    case Verdict::kFaster:
-      return "faster";
-    case Verdict::kSlower:
-      return "slower";
-    case Verdict::kNoDifference:
-      return "no difference found";
-    case Verdict::kNoReferenceAtDigits:
-      return "no reference at these digits";
-    case Verdict::kNoReference:
-      return "no reference at these copies";
-    case Verdict::kAllDisturbed:
-      return "all runs disturbed (--all-runs keeps them)";
-    case Verdict::kNoVariation:
-      return "no variation between batches: their drift cannot be measured";
-    case Verdict::kTooCoarse:
-      return "no difference found: whole seconds cannot resolve 1 % (--log times runs precisely)";
-    case Verdict::kOneBatch:
-      break;
-  }
-  return "one batch: measure again later for a verdict";
 }
 
 const std::string* reference_of(const Report& report, const MachineSummary& row) {

@@ -37,7 +37,6 @@ enum class Verdict : std::uint8_t {
   kNoVariation,
   kTooCoarse
 };
-const char* verdict_word(Verdict verdict);
 
 // Laid out small: a report of a million machines holds a million of these.
 struct MachineSummary {
@@ -100,10 +99,6 @@ struct Report {
   std::int64_t long_lines = 0;      // of the skipped, those too long to read
   std::int64_t repeated_lines = 0;  // runs read before, dropped
 };
-
-// The median of sorted finite positive figures: the mean of the middle two
-// for an even count, taken so that it never overflows.
-double median_of_sorted(const std::vector<double>& figures);
 
 // The positions (from 0) of the figures more than 3 median absolute
 // deviations from their median: a batch's outliers.

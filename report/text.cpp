@@ -1,128 +1,121 @@
-// The wide text table, every column: a row a machine, a bar at its median,
-// notes below.
-#include "runtime/text.hpp"
+// The text table a person reads first: machine, runs, batches, the median
+// with its interval, the ratio's interval and the verdict in a few words,
+// in the columns a terminal has; the notes below say the rest.
+#include "report/text.hpp"
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "report/columns.hpp"
 #include "report/formats.hpp"
-#include "report/history.hpp"
 
 namespace report {
 
 namespace {
 
-std::string padded(const std::string& text, std::size_t width, bool right = false) {
-  const std::size_t shown = runtime::display_width(text);
-  const std::string fill(width > shown ? width - shown : 0, ' ');
-  return right ? fill + text : text + fill;
+constexpr std::size_t kShortestName = 12;
+// Where a terminal is narrower than the table, the columns read last leave
+// first; then names are cut to as few as this.
+constexpr const char* kLeaveFirst[] = {"batches", "runs", "median_ci", "median", "relative_ci"};
+constexpr std::size_t kTightestName = 7;  // as wide as the title "machine"
+
+// What tells a row from the machine's other rows, after its name.
+std::string row_suffix(const MachineSummary& m, bool digits_differ) {
+  std::string suffix;
+  if (digits_differ && m.digits > 0) suffix += ", " + std::to_string(m.digits) + " digits";
+  if (m.copies > 1) suffix += ", " + std::to_string(m.copies) + " copies";
+  return suffix.empty() ? suffix : " (" + suffix.substr(2) + ")";
 }
 
-template <typename Predicate>
-bool any_row(const Report& r, Predicate predicate) {
-  return std::any_of(r.machines.begin(), r.machines.end(), predicate);
+// The notes below the table: the advice of each "no difference", what the
+// other verdicts' few words mean, and where the rest is.
+std::string notes(const Report& r, bool digits_differ) {
+  std::string notes = text_notes(r);
+  for (const MachineSummary& m : r.machines) {
+    if (m.verdict != Verdict::kNoDifference) continue;
+    notes += "No difference found for " + m.machine + row_suffix(m, digits_differ) + ": " + plan_text(*m.plan) + ".\n";
+  }
+  std::vector<bool> shown;
+  for (const MachineSummary& m : r.machines) {
+    const auto v = static_cast<std::size_t>(m.verdict);
+    if (v >= shown.size()) shown.resize(v + 1);
+    shown[v] = true;
+  }
+  for (std::size_t v = 0; v < shown.size(); ++v) {
+    const char* note = short_verdict_note(static_cast<Verdict>(v));
+    if (shown[v] && note != nullptr) notes.append(note).append("\n");
+  }
+  return notes +
+         "--wide shows every column: best, worst, spread, the ratio itself, the basis of each verdict,\n"
+         "copies and scaling.\n";
+}
+
+// A column's title without the blanks the wide table aligns by.
+std::string title_of(const Column& c) {
+  std::string title = c.title;
+  title.erase(title.find_last_not_of(' ') + 1);
+  return title;
 }
 
 }  // namespace
 
-std::string long_lines_text(std::int64_t lines) {
-  if (lines == 0) return "";
-  return " (" + std::to_string(lines) + " longer than 16 MiB)";
-}
-
-std::string repeated_text(std::int64_t lines) {
-  return std::to_string(lines) + (lines == 1 ? " repeated line" : " repeated lines") +
-         " dropped: a logged run read again (the same batch and place) counts once.\n";
-}
-
-std::string skipped_text(std::int64_t lines) {
-  return std::to_string(lines) + (lines == 1 ? " other line skipped" : " other lines skipped");
-}
-
-void write_text(const Report& r, const Sink& out) {
-  // Each column as wide as its usual width, or its longest cell and a blank.
-  std::size_t name_width = 7;
+void write_text(const Report& r, int columns, const Sink& out) {
+  const bool digits_differ = std::any_of(r.machines.begin(), r.machines.end(), [&](const MachineSummary& m) {
+    return m.digits != r.machines.front().digits;
+  });
   std::vector<Column> shown;
-  for (const Column& c : columns()) {
-    if (c.text != nullptr) shown.push_back(c);
+  for (const Column& c : report::columns()) {
+    if (c.narrow != nullptr) shown.push_back(c);
   }
+  // The last column, the verdict, is left-aligned and as wide as its cells.
   std::vector<std::size_t> widths;
   widths.reserve(shown.size());
-  for (const Column& c : shown) widths.push_back(static_cast<std::size_t>(c.width));
-  double widest = 0;
+  for (const Column& c : shown) widths.push_back(runtime::display_width(title_of(c)));
+  std::size_t name_width = 7, suffix = 0;
   for (const MachineSummary& m : r.machines) {
-    name_width = std::max(name_width, runtime::display_width(m.machine));
-    for (std::size_t i = 0; i < widths.size(); ++i) widths[i] = std::max(widths[i], shown[i].text(m).size() + 2);
-    widest = std::max(widest, m.median);
+    for (std::size_t i = 0; i < shown.size(); ++i) widths[i] = std::max(widths[i], shown[i].narrow(m).size());
+    const std::size_t row = runtime::display_width(row_suffix(m, digits_differ));
+    name_width = std::max(name_width, runtime::display_width(m.machine) + row);
+    suffix = std::max(suffix, row);
   }
+  std::size_t others = 0;
+  for (const std::size_t w : widths) others += w + 2;
+  const std::size_t room = columns > 0 ? static_cast<std::size_t>(columns) : 0;
+  std::size_t shortest = kShortestName + suffix;
+  for (const std::string_view key : kLeaveFirst) {
+    if (shortest + others <= room) break;
+    const auto at = std::find_if(shown.begin(), shown.end(), [&](const Column& c) { return c.key == key; });
+    const auto i = static_cast<std::size_t>(at - shown.begin());
+    others -= widths[i] + 2;
+    shown.erase(at);
+    widths.erase(widths.begin() + static_cast<std::ptrdiff_t>(i));
+  }
+  // Below the machine and the verdict, the table keeps to this least width.
+  if (shortest + others > room) shortest = kTightestName + suffix;
+  if (name_width + others > room) {
+    name_width = std::min(name_width, std::max(shortest, room > others ? room - others : 0));
+  }
+
   std::string line = padded("machine", name_width);
-  for (std::size_t i = 0; i < widths.size(); ++i) line += padded(shown[i].title, widths[i], true);
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    line += "  " + padded(title_of(shown[i]), widths[i], i + 1 < shown.size());
+  }
+  line.erase(line.find_last_not_of(' ') + 1);
   out(line + "\n");
   for (const MachineSummary& m : r.machines) {
-    line = padded(m.machine, name_width);
-    for (std::size_t i = 0; i < widths.size(); ++i) line += padded(shown[i].text(m), widths[i], true);
-    const auto bar = static_cast<std::size_t>(widest > 0 ? m.median / widest * 30 + 0.5 : 0);
-    if (m.runs > 0) {
-      line += "  " + std::string(std::max<std::size_t>(bar, 1), '#');
-    } else {
-      line.erase(line.find_last_not_of(' ') + 1);
+    const std::string suffix = row_suffix(m, digits_differ);
+    const std::size_t suffix_width = runtime::display_width(suffix);
+    const std::string name =
+        runtime::cut_to_width(m.machine, name_width > suffix_width ? name_width - suffix_width : 1) + suffix;
+    line = padded(name, name_width);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      line += "  " + padded(shown[i].narrow(m), widths[i], i + 1 < shown.size());
     }
+    line.erase(line.find_last_not_of(' ') + 1);
     out(line + "\n");
   }
-  out(text_notes(r));
-}
-
-std::string changes_text(const Report& r) {
-  std::string lines;
-  bool short_rows = false;
-  for (const MachineSummary& m : r.machines) {
-    if (!m.history) continue;
-    short_rows = short_rows || !m.history->searched;
-    for (const RowChange& c : m.history->changes) {
-      lines +=
-          "  " + m.machine + ", " + when_words(*m.history, c) + ": " + change_words(c) + "; " + facts_words(c) + "\n";
-    }
-  }
-  std::string text;
-  if (!lines.empty())
-    text = "Changes in a machine's level (1 % false alarms a row; since the last, its verdict):\n" + lines;
-  if (short_rows)
-    text += "Changes are looked for in rows of " + std::to_string(kMinChangeBatches) + " batches or more.\n";
-  return text;
-}
-
-std::string text_notes(const Report& r) {
-  std::string notes = r.reference.empty()
-                          ? "\nNo machine has a run left to compare.\n"
-                          : "\nHigher is faster. Relative: to " + r.reference + ", over batches (below).\n";
-  for (const auto& [group, name] : r.group_references) {
-    const auto [digits, copies] = group;
-    notes += "Relative " + (digits > 0 ? "at " + std::to_string(digits) + " digits" : std::string("for record lines")) +
-             (copies > 1 ? ", " + std::to_string(copies) + " copies" : std::string()) + ": to " + name + ".\n";
-  }
-  if (any_row(r, [](const MachineSummary& m) { return m.runs > 0 && m.runs < kFewRuns; })) {
-    notes += "* fewer than 3 runs: run the benchmark again on that machine before trusting its median.\n";
-  }
-  if (any_row(r, [](const MachineSummary& m) { return !m.precise; })) {
-    notes +=
-        "Each figure of a record file comes from a whole-second timing, so single runs of one\n"
-        "machine differ by up to a fifth at 5 s, and their 95 % intervals are wide: compare\n"
-        "the medians, and log runs (--log) for precise figures.\n";
-  }
-  if (any_row(r, [](const MachineSummary& m) { return m.precise; })) {
-    notes += "Figures from run logs are precise: timed to the microsecond.\n";
-  }
-  if (any_row(r, [](const MachineSummary& m) { return m.copies > 1; })) notes += copies_text();
-  if (any_row(r, [&](const MachineSummary& m) { return m.digits != r.machines.front().digits; })) {
-    notes += "Warning: the rows differ in digit count; only figures of the same count compare.\n";
-  }
-  notes += batches_text();
-  notes += changes_text(r);
-  notes += left_out_text(r);
-  if (r.skipped_lines > 0) notes += skipped_text(r.skipped_lines) + long_lines_text(r.long_lines) + ".\n";
-  if (r.repeated_lines > 0) notes += repeated_text(r.repeated_lines);
-  return notes;
+  out(notes(r, digits_differ));
 }
 
 }  // namespace report

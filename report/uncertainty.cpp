@@ -132,14 +132,21 @@ std::pair<double, double> rounding_share(const Side& x, const Side& y) {
 
 }  // namespace
 
+double median_of_sorted(const std::vector<double>& figures) {
+  const std::size_t n = figures.size();
+  return n % 2 == 1 ? figures[n / 2] : figures[n / 2 - 1] / 2 + figures[n / 2] / 2;
+}
+
 double median_of(const std::vector<double>& values) {
-  const std::size_t k = values.size();
   // One or two figures (a batch of a record file, mostly) need no copy.
-  if (k == 1) return values[0];
-  if (k == 2) return values[0] / 2 + values[1] / 2;
+  if (values.size() <= 2) return median_of_sorted(values);
   std::vector<double> sorted = values;
   std::sort(sorted.begin(), sorted.end());
-  return k % 2 == 1 ? sorted[k / 2] : sorted[k / 2 - 1] / 2 + sorted[k / 2] / 2;
+  return median_of_sorted(sorted);
+}
+
+double log_median_deviation(const Batches& batches) {
+  return std::sqrt(squares(log_medians(batches)) / static_cast<double>(batches.size() - 1));
 }
 
 Interval whole_second_bounds(double figure) {

@@ -61,9 +61,17 @@ bool without_variation(const Batches& batches);
 // Geometric mean of the batches' medians: what a row compares by.
 double batch_centre(const Batches& batches);
 
-// The median of finite figures, in any order: the mean of the middle two for
-// an even count.
+// The median of sorted finite positive figures: the mean of the middle two
+// for an even count, taken so that it never overflows.
+double median_of_sorted(const std::vector<double>& figures);
+
+// The median of finite figures, in any order, as median_of_sorted.
 double median_of(const std::vector<double>& values);
+
+// The standard deviation of the logarithms of the batches' medians (2
+// batches or more): how far the pace drifts from batch to batch, as a
+// fraction of it.
+double log_median_deviation(const Batches& batches);
 
 // What would resolve a difference of `difference` (0.01 for 1 %) between
 // two machines as noisy as these at both levels: the batches a side and the

@@ -1,5 +1,7 @@
 #pragma once
 // The keys of a run log's line, which the program writes and the report reads.
+#include <array>
+
 namespace runtime::log_key {
 
 constexpr const char* kVersion = "pibench";
@@ -32,6 +34,7 @@ constexpr const char* kLoadAverage = "load_average";
 constexpr const char* kStealSeconds = "steal_seconds";
 constexpr const char* kSlices = "slices";
 constexpr const char* kDisturbed = "disturbed";
+constexpr const char* kDisturbedKinds = "disturbed_kinds";  // each reason's kind, in the same order
 constexpr const char* kSystem = "system";
 constexpr const char* kCpu = "cpu";
 constexpr const char* kLogicalCpus = "logical_cpus";
@@ -41,5 +44,18 @@ constexpr const char* kGovernor = "governor";
 
 constexpr const char* kCorrect = "correct";
 constexpr const char* kWrong = "wrong";
+
+// The kinds of reason a run was disturbed: the key "disturbed_kinds" holds,
+// and the name the report counts it by (the reason's first words).
+struct DisturbanceKind {
+  const char* key;
+  const char* name;
+};
+constexpr DisturbanceKind kCpuShare{"cpu_share", "cpu share"};
+constexpr DisturbanceKind kFrequencyDrop{"frequency", "frequency"};
+constexpr DisturbanceKind kSteal{"steal", "steal"};
+constexpr DisturbanceKind kUneven{"uneven", "uneven"};
+constexpr DisturbanceKind kCopiesUnequal{"copies_unequal", "copies unequal"};
+constexpr std::array kDisturbanceKinds{kCpuShare, kFrequencyDrop, kSteal, kUneven, kCopiesUnequal};
 
 }  // namespace runtime::log_key

@@ -82,6 +82,21 @@ TEST(Copies, AWrongDigitInOneCopyStopsTheBatch) {
     EXPECT_EQ(runs[0]["wrong_from"], 29);
     EXPECT_EQ(runs[0]["wrong_copy"], copy);
   }
+  // In a warm-up run it stops the batch before any result file or log line.
+  const ScratchDir dir;
+  dir.write("Tarnoval.Dat", "MYBOX\n");
+  RunOptions o;
+  o.with_fault = true;
+  o.env = {"PIBENCH_FAULT_GROUP=7"};
+  o.arguments = {"--copies", "2", "--warmup", "1", "--runs", "3", "--digits", "4000", "--log", "runs.jsonl"};
+  const Outcome r = run_program(dir, "", o);
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.err, "STOP 904 statement executed\n");
+  EXPECT_EQ(r.out,
+            "pibench: 3 runs of 4000 digits, 2 copies at once, 1 warm-up run, log runs.jsonl\n"
+            " The result is wrong from decimal 29 in copy 1\n");
+  EXPECT_EQ(dir.read("runs.jsonl"), "");
+  for (const char* file : {"PI.OUT", "PI.Tst"}) EXPECT_FALSE(std::filesystem::exists(dir / file)) << file;
 }
 
 // "all" is a copy for each processor the program may run on.

@@ -8,7 +8,7 @@
 #include <new>
 #include <string>
 
-#include "driver/benchmark.hpp"
+#include "driver/run.hpp"
 #include "runtime/unit.hpp"
 
 namespace {

@@ -195,7 +195,7 @@ TEST(Pibench, RunOnTheRealClock) {
       keys,
       "pibench build start batch run identifier digits vector_length seconds figure elapsed precise_figure copies "
       "throughput result wrong_from stop cpu_seconds frequency_mhz load_average steal_seconds slices disturbed "
-      "system ");
+      "disturbed_kinds system ");
   EXPECT_EQ(run["copies"], 1);
   EXPECT_EQ(run["throughput"], run["precise_figure"]);
   EXPECT_EQ(run["slices"].size(), 8u);
@@ -365,6 +365,8 @@ TEST(Pibench, CommandLine) {
       {{"--report", "--format"}, "--format needs a value"},
       {{"--report", "--format", "xml"}, "unknown format 'xml': text, markdown, csv, json, svg or html"},
       {{"--report", "missing.dat"}, "cannot read 'missing.dat'"},
+      {{"--report", "--format", "json", "--format", "csv"}, "--format is given twice"},
+      {{"--report", "--all-runs", "--wide", "--all-runs"}, "--all-runs is given twice"},
       {{"--log", "Tarnoval.Dat"}, "the run log 'Tarnoval.Dat' is Tarnoval.Dat: give the log a file of its own"},
       {{"--log", "./PI.OUT"}, "the run log './PI.OUT' is PI.OUT: give the log a file of its own"},
       {{"--log", "folder/../PI.Tst"}, "the run log 'folder/../PI.Tst' is PI.Tst: give the log a file of its own"},

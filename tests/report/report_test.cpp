@@ -16,6 +16,7 @@
 #include "report/read.hpp"
 #include "report/runs.hpp"
 #include "report/statistics.hpp"
+#include "report/text.hpp"
 #include "runtime/format.hpp"
 #include "runtime/record_file.hpp"
 #include "runtime/text.hpp"
@@ -467,3 +468,47 @@ TEST(Report, ACopyOfRunsStandsAlone) {
 }
 
 }  // namespace
+
+// Below 80 columns the table leaves out the columns read last, then cuts
+// names shorter, down to the machine and its verdict.
+TEST(Report, TheTextTableKeepsToANarrowTerminal) {
+  report::Runs runs;
+  for (int b = 0; b < 6; ++b) {
+    const double figures[] = {456301, 410000};
+    for (const char* machine : {"Debian 12 VM, 2 cores, x86-64 build", "slow"}) {
+      runs.add(report::Run{
+          machine, 64000, figures[machine[0] == 's'] + b * 100, true, {}, std::nullopt, 1, std::to_string(b / 2)});
+    }
+  }
+  const std::optional<report::Report> r = report::summarise(runs, std::nullopt);
+  ASSERT_TRUE(r);
+  struct Case {
+    int columns;
+    std::size_t widest;  // of the table's lines
+    const char* header;
+  };
+  const Case cases[] = {
+      {100, 100, "machine                          runs  batches  median    median 95 %  relative 95 %  verdict"},
+      {80, 80, "machine               runs  median    median 95 %  relative 95 %  verdict"},
+      {60, 60, "machine                median  relative 95 %  verdict"},
+      {40, 40, "machine                   verdict"},
+      {30, 30, "machine         verdict"},
+      {12, 23, "machine  verdict"},  // the least: names of 7 columns
+      {1, 23, "machine  verdict"},
+  };
+  for (const Case& c : cases) {
+    std::string text;
+    report::write_report(
+        *r, report::Format::kText, [&](std::string_view piece) { text += piece; }, c.columns);
+    std::istringstream lines(text.substr(0, text.find("\n\n")));
+    std::size_t widest = 0;
+    std::string header;
+    std::getline(lines, header);
+    for (std::string line; std::getline(lines, line);) {
+      widest = std::max(widest, runtime::display_width(line));
+      EXPECT_TRUE(line.ends_with("reference") || line.ends_with("slower -10.1 %")) << line;
+    }
+    EXPECT_LE(widest, c.widest) << c.columns << "\n" << text;
+    EXPECT_EQ(header, c.header) << c.columns;
+  }
+}
