@@ -26,7 +26,8 @@ constexpr const char* kStyle =
     "tr.reference{background:#eef3fa}"
     "dl{display:grid;grid-template-columns:max-content auto;gap:.2em 1em}dt{font-weight:bold}"
     "p.note,details{color:#555;font-size:.9em}"
-    "div.table{overflow-x:auto}";
+    "div.table{overflow-x:auto}"
+    "figure.timeline{margin:1em 0}svg.timeline{max-width:100%;height:auto}";
 
 // Each verdict's colour, for the kinds the report holds.
 std::string verdict_colours(const Report& r) {

@@ -14,7 +14,8 @@ namespace report {
 void write_timeline_svg(const MachineSummary& m, const Sink& out_) {
   if (!m.history) return;
   const History& h = *m.history;
-  constexpr double kWidth = 400, kHeight = 200, kLeft = 64, kRight = 384, kTop = 44, kBottom = 160;
+  constexpr double kWidth = 400, kHeight = 204, kLeft = 80, kRight = 388, kTop = 50, kBottom = 162;
+  constexpr double kCharWidth = 8.5;  // of the 14-pixel monospace
   const std::size_t n = h.batches.size();
   // By start time when every batch tells it, else one step a batch.
   const bool timed = std::all_of(h.batches.begin(), h.batches.end(), [](const HistoryBatch& b) { return b.start; });
@@ -35,7 +36,7 @@ void write_timeline_svg(const MachineSummary& m, const Sink& out_) {
   const auto y = [&](double figure) { return kBottom - (figure - low) / (high - low) * (kBottom - kTop); };
   std::string out = "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"timeline\" width=\"" + fixed0(kWidth) +
                     "\" height=\"" + fixed0(kHeight) + "\" viewBox=\"0 0 " + fixed0(kWidth) + " " + fixed0(kHeight) +
-                    "\" font-family=\"monospace\" font-size=\"12\">\n<rect width=\"100%\" height=\"100%\" "
+                    "\" font-family=\"monospace\" font-size=\"14\">\n<rect width=\"100%\" height=\"100%\" "
                     "fill=\"white\"/>\n<text x=\"8\" y=\"18\">batch medians and levels, higher is faster</text>\n";
   // The axis: the highest and lowest median, the first and last start.
   out += "<text x=\"8\" y=\"" + fixed(kTop + 4) + "\">" + xml_text(figure_text(high)) + "</text>\n<text x=\"8\" y=\"" +
@@ -67,7 +68,7 @@ void write_timeline_svg(const MachineSummary& m, const Sink& out_) {
   out += "<path class=\"level\" d=\"" + path + "\" fill=\"none\" stroke=\"#d9822b\" stroke-width=\"2\"/>\n";
   // Each change: a dashed line between its batches, its number and ratio
   // above, a row lower where it would overlap the label before it.
-  double previous_end = 0, previous_y = kTop + 10;
+  double previous_end = 0, previous_y = kTop + 12;
   for (std::size_t c = 0; c < h.changes.size(); ++c) {
     const RowChange& change = h.changes[c];
     const double cx = (x(change.after - 1) + x(change.after)) / 2;
@@ -76,9 +77,9 @@ void write_timeline_svg(const MachineSummary& m, const Sink& out_) {
     const double percent = (change.ratio - 1) * 100;
     const std::string label = std::to_string(c + 1) + ": " + (percent < 0 ? "-" : "+") +
                               formatted(std::fabs(percent), std::chars_format::fixed, 1) + "%";
-    const double width = static_cast<double>(label.size()) * 7.2;
-    const double lx = std::clamp(cx - width / 2, 8.0, kWidth - 8 - width);
-    const double ly = lx < previous_end + 6 && previous_y == kTop - 10 ? kTop + 10 : kTop - 10;
+    const double width = static_cast<double>(label.size()) * kCharWidth;
+    const double lx = std::clamp(cx - width / 2, kLeft, kWidth - 8 - width);
+    const double ly = lx < previous_end + 6 && previous_y == kTop - 12 ? kTop + 12 : kTop - 12;
     out += "<text x=\"" + fixed(lx) + "\" y=\"" + fixed(ly) + "\" fill=\"#b42318\">" + xml_text(label) + "</text>\n";
     previous_end = lx + width;
     previous_y = ly;
