@@ -95,6 +95,7 @@ Arguments parse(const std::vector<std::string>& arguments) {
     const std::string& a = arguments[i];
     const bool known =
         a == "--format" || a == "--reference" || a == "--all-runs" || a == "--wide" || a == "--fail-on-change";
+    if (a == "--report") usage_error("--report is given twice");
     if (a.starts_with("--") && !known) usage_error("unknown option '" + runtime::displayable(a) + "' for --report");
     // Each option once, as the run options take them.
     if (known && !given.insert(a).second) usage_error(a + " is given twice");

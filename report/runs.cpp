@@ -23,6 +23,10 @@ void Runs::add(const Run& run) {
       ++repeated_lines;
       return;
     }
+  } else if (run.precise && run.start && run.elapsed > 0 &&
+             !stamps_.insert(Stamp{row_index, *run.start, run.elapsed, run.figure, run.local_start}).second) {
+    ++repeated_lines;
+    return;
   }
   Figures& figures = rows_[row_index].figures;
   figures.precise = figures.precise && run.precise;
@@ -103,6 +107,7 @@ Runs::Rows Runs::take_rows() && {
   undated_ = decltype(undated_)();
   batch_index_ = decltype(batch_index_)();
   places_ = decltype(places_)();
+  stamps_ = decltype(stamps_)();
   batch_names_ = decltype(batch_names_)();
   facts_index_ = decltype(facts_index_)();
   return std::move(rows_);

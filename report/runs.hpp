@@ -189,6 +189,20 @@ class Runs {
   std::unordered_map<std::size_t, Unnamed> undated_;  // by row, lines without one
   std::unordered_map<BatchKey, std::size_t, BatchKeyHash> batch_index_;
   std::unordered_set<Place, PlaceHash> places_;
+  // An older log's run, which names no batch, by its start, interval and figure.
+  struct Stamp {
+    std::size_t row;
+    double start, elapsed, figure;
+    bool local;
+    bool operator==(const Stamp&) const = default;
+  };
+  struct StampHash {
+    std::size_t operator()(const Stamp& s) const noexcept {
+      return (s.row * 0x9E3779B97F4A7C15u) ^ std::hash<double>()(s.start) ^
+             (std::hash<double>()(s.elapsed) * 1000003u) ^ std::hash<double>()(s.figure);
+    }
+  };
+  std::unordered_set<Stamp, StampHash> stamps_;
   std::unordered_map<std::string, std::uint32_t> batch_names_;  // a log's batches, each a number
   std::vector<std::shared_ptr<const MachineFacts>> facts_;
   std::unordered_map<std::string, std::uint32_t> facts_index_;  // the facts joined, to their number

@@ -24,7 +24,8 @@ std::string long_lines_text(std::int64_t lines) {
 
 std::string repeated_text(std::int64_t lines) {
   return std::to_string(lines) + (lines == 1 ? " repeated line" : " repeated lines") +
-         " dropped: a logged run read again (the same batch and place) counts once.\n";
+         " dropped: a logged run read again (the same batch and place, or an older log's same start and interval) "
+         "counts once.\n";
 }
 
 std::string skipped_text(std::int64_t lines) {

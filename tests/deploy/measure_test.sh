@@ -188,6 +188,7 @@ all:
     copies: {pibench_copies: several}
     parallel: {pibench_parallel: "at times"}
     name: {pibench_name: "two\\nlines"}
+    name_text: {pibench_name: "next\\u0085line"}
     dir: {pibench_dir: " "}
     dist: {pibench_dist: ""}
     command: {pibench_command: ""}
@@ -196,7 +197,7 @@ all:
 INVENTORY
 status=$(play "$tmp/hosts3" measure.yml)
 [ "$status" -ne 0 ] || { cat "$tmp/play.out"; fail "the play ended 0 with bad values"; }
-for host in digits digits_text runs warmup batches pause install copies parallel name dir dist command results report_command; do
+for host in digits digits_text runs warmup batches pause install copies parallel name name_text dir dist command results report_command; do
   var=pibench_${host%_text}
   grep -q "^fatal: \[$host\]: .*'$var'\|^failed: \[$host\] .*\"msg\": \"$var is " "$tmp/play.out" ||
     { cat "$tmp/play.out"; fail "no failure names $var for $host"; }

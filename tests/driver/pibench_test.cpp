@@ -367,6 +367,7 @@ TEST(Pibench, CommandLine) {
       {{"--report", "missing.dat"}, "cannot read 'missing.dat'"},
       {{"--report", "--format", "json", "--format", "csv"}, "--format is given twice"},
       {{"--report", "--all-runs", "--wide", "--all-runs"}, "--all-runs is given twice"},
+      {{"--report", "x.dat", "--report"}, "--report is given twice"},
       {{"--log", "Tarnoval.Dat"}, "the run log 'Tarnoval.Dat' is Tarnoval.Dat: give the log a file of its own"},
       {{"--log", "./PI.OUT"}, "the run log './PI.OUT' is PI.OUT: give the log a file of its own"},
       {{"--log", "folder/../PI.Tst"}, "the run log 'folder/../PI.Tst' is PI.Tst: give the log a file of its own"},

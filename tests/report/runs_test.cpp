@@ -107,6 +107,35 @@ TEST(Runs, ARunReadTwiceCountsOnce) {
   EXPECT_EQ(runs.rows()[2].figures.batches.front().figures, (std::vector<double>{1}));
 }
 
+// An older log's run read twice (the log and a copy, or `cat log log`)
+// counts once, by its start, interval and figure; a line without a start
+// has no identity.
+TEST(Runs, AnOlderLogsRunReadTwiceCountsOnce) {
+  struct Line {
+    std::optional<double> start;
+    double elapsed, figure;
+    bool local;
+  };
+  const std::optional<double> none;
+  const Line lines[] = {{0, 5, 1, false}, {10, 5, 1, false}, {0, 5.000001, 1, false},
+                        {0, 5, 1, true},  {0, 5, 2, false},  {none, 5, 1, false}};
+  report::Runs runs;
+  for (int copy = 0; copy < 2; ++copy) {
+    for (const Line& line : lines) {
+      report::Run run = logged("a", line.figure, "");
+      run.start = line.start;
+      run.elapsed = line.elapsed;
+      run.local_start = line.local;
+      run.source = copy;
+      runs.add(run);
+    }
+  }
+  EXPECT_EQ(runs.repeated_lines, 5);
+  std::size_t counted = 0;
+  for (const report::Batch& batch : runs.rows()[0].figures.batches) counted += batch.figures.size();
+  EXPECT_EQ(counted, 7u);
+}
+
 // An older log's batches: runs less than a minute apart in one file, a start
 // without an offset measured only against another such; the lines of a row
 // in one file with no start, one batch.
