@@ -10,7 +10,6 @@ namespace report {
 namespace {
 
 constexpr double kMadToDeviation = 1.482602218505602;  // 1 / Phi^-1(3/4): a normal law's deviation from its MAD
-constexpr double kMaxPhi = 0.5;                        // the most drift modelled; more is taken as this
 constexpr double kOddDeviations = 3;
 // The MAD's efficiency at the normal law (Rousseeuw and Croux, JASA 1993):
 // a variance from it is worth about 37 % of as many squares.
@@ -57,11 +56,13 @@ double lag_variance(const std::vector<double>& logs, std::size_t lag) {
   return squares / count;
 }
 
-// The thresholds by series length; a length in between takes the larger of
-// its neighbours'.
+// The thresholds by series length, for no drift between batches and for
+// the most modelled: a series takes the one of its estimated drift, in
+// proportion between the two. A length in between takes the larger of its
+// neighbours'.
 struct Calibrated {
   std::size_t n;
-  double threshold;
+  double steady, drifting;
 };
 // Written by bench/changes_calibration.cpp.
 constexpr std::array kThresholds = {
@@ -114,12 +115,13 @@ Split largest_split(const std::vector<double>& prefix_sums, std::size_t lo, std:
   return best;
 }
 
-double change_threshold(std::size_t n) {
+double change_threshold(std::size_t n, double phi) {
+  const auto at = [phi](const Calibrated& c) { return c.steady + (c.drifting - c.steady) * phi / kMaxPhi; };
   const auto above = std::lower_bound(kThresholds.begin(), kThresholds.end(), n,
                                       [](const Calibrated& c, std::size_t m) { return c.n < m; });
-  if (above == kThresholds.end()) return kThresholds.back().threshold;
-  if (above->n == n || above == kThresholds.begin()) return above->threshold;
-  return std::max(above->threshold, std::prev(above)->threshold);
+  if (above == kThresholds.end()) return at(kThresholds.back());
+  if (above->n == n || above == kThresholds.begin()) return at(*above);
+  return std::max(at(*above), at(*std::prev(above)));
 }
 
 namespace {
@@ -154,7 +156,7 @@ ChangeSearch find_changes(const std::vector<double>& logs) {
   search.noise = p.noise;
   if (!(p.noise.long_run > 0)) return search;
   search.searched = true;
-  const double threshold = change_threshold(latest.size());
+  const double threshold = change_threshold(latest.size(), p.noise.phi);
   // Binary segmentation: each segment split where its CUSUM is largest,
   // while that exceeds the series' threshold.
   std::vector<std::size_t> places;

@@ -10,8 +10,8 @@
 // One odd batch is pulled in to a few deviations from its neighbours'
 // running median. The changes are then found by binary segmentation of the
 // CUSUM of the levels, standardised by the long-run deviation, with at
-// least kMinSegment batches a side; the threshold of each series length is
-// the one that a change is found in at most 1 % of series without one,
+// least kMinSegment batches a side; the threshold of each series length and estimated drift
+// is the one that a change is found in at most 1 % of series without one,
 // found by simulation (bench/changes_calibration.cpp) and kept here as
 // constants: the same series give the same changes.
 #include <cstddef>
@@ -47,8 +47,11 @@ struct Split {
 Split largest_split(const std::vector<double>& prefix_sums, std::size_t lo, std::size_t hi, double long_run);
 
 // The threshold of the standardised CUSUM for a series of n batches
-// (kMinChangeBatches <= n <= kMaxChangeBatches).
-double change_threshold(std::size_t n);
+// (kMinChangeBatches <= n <= kMaxChangeBatches) whose estimated correlation
+// of neighbours is phi (0 to kMaxPhi): a series of steady batches has its
+// long-run deviation estimated the more surely, and a lower threshold.
+constexpr double kMaxPhi = 0.5;  // the most drift modelled; more is taken as this
+double change_threshold(std::size_t n, double phi);
 
 // One change: the index of the first batch after it, the ratio of the
 // level after it to the level before it (geometric means of the batch

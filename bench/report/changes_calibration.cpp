@@ -3,10 +3,15 @@
 //   changes_calibration thresholds  the table of report/changes_thresholds.inc
 //   changes_calibration proof       false alarms and power, as the README gives them
 //
-// A threshold is the largest over four kinds of series without a change
-// (AR(1) with phi 0 and 0.5, each with and without one odd batch) of the
-// (1 - kLevel) quantile of the whole series' largest standardised CUSUM.
+// A series' threshold is steady + (drifting - steady) * phi / kMaxPhi, for its
+// estimated correlation of neighbours phi. `steady` is the largest (1 -
+// kLevel) quantile of the whole series' largest standardised CUSUM over
+// series without a change and without drift (with and without one odd
+// batch); `drifting` the least that keeps the share of series with a change
+// at kLevel or below over series with drift (AR(1) phi 0.25 and 0.5, with
+// and without one odd batch).
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -24,6 +29,11 @@ constexpr double kLevel = 0.005;  // half of 1 %: a proof over 1000 series stays
 
 const std::vector<Scenario> kNull = {
     {0, kIdleDeviation, false}, {0.5, kIdleDeviation, false}, {0, kIdleDeviation, true}, {0.5, kIdleDeviation, true}};
+const std::vector<Scenario> kSteady = {{0, kIdleDeviation, false}, {0, kIdleDeviation, true}};
+const std::vector<Scenario> kDrifting = {{0.25, kIdleDeviation, false},
+                                         {0.5, kIdleDeviation, false},
+                                         {0.25, kIdleDeviation, true},
+                                         {0.5, kIdleDeviation, true}};
 
 double quantile(std::vector<double> values, double p) {
   const auto k = static_cast<std::size_t>(p * static_cast<double>(values.size()));
@@ -38,20 +48,67 @@ void thresholds() {
                               300, 400, 500, 700, 1000, 1500, 2000, 3000, 5000, 7000, 10000}) {
     lengths.push_back(n);
   }
-  std::puts("// Written by bench/report/changes_calibration.cpp: the series length and its threshold.");
+  std::puts("// Written by bench/report/changes_calibration.cpp: the series length and its thresholds.");
   Normal normal(20261211);
   for (const std::size_t n : lengths) {
     const std::size_t count = n <= 200 ? 10000 : std::max<std::size_t>(1000, 2000000 / n);
-    double threshold = 0;
-    for (const Scenario& s : kNull) {
+    double steady = 0;
+    for (const Scenario& s : kSteady) {
       std::vector<double> statistics;
       statistics.reserve(count);
       for (std::size_t i = 0; i < count; ++i) {
         statistics.push_back(report::series_statistic(report::simulation::series(normal, n, s)));
       }
-      threshold = std::max(threshold, quantile(statistics, 1 - kLevel));
+      steady = std::max(steady, quantile(statistics, 1 - kLevel));
     }
-    std::printf("Calibrated{%zu, %.3f},\n", n, threshold);
+    // Each drifting series' statistic and estimated phi.
+    std::vector<std::vector<std::pair<double, double>>> drifting(kDrifting.size());
+    for (std::size_t d = 0; d < kDrifting.size(); ++d) {
+      for (std::size_t i = 0; i < count; ++i) {
+        const std::vector<double> x = report::simulation::series(normal, n, kDrifting[d]);
+        drifting[d].emplace_back(report::series_statistic(x), report::estimate_noise(x).phi);
+      }
+    }
+    const auto alarms = [&](double low, double high) {
+      double most = 0;
+      for (const auto& series : drifting) {
+        const auto found = std::count_if(series.begin(), series.end(), [&](const std::pair<double, double>& s) {
+          return s.first > low + (high - low) * s.second / report::kMaxPhi;
+        });
+        most = std::max(most, static_cast<double>(found) / static_cast<double>(series.size()));
+      }
+      return most;
+    };
+    // The pair that keeps every drifting kind at the level with the lowest
+    // threshold for a steady series' typical estimate of phi.
+    double typical = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      typical += report::estimate_noise(report::simulation::series(normal, n, kSteady[0])).phi;
+    }
+    typical /= static_cast<double>(count);
+    double best = 1e300, low = steady, high = steady;
+    // Drifting thresholds from steady up to 40 times it, 3 % apart.
+    for (int step = 0; step < 125; ++step) {
+      const double d = steady * std::pow(1.03, step);
+      if (alarms(d, d) > kLevel) continue;
+      double s_low = steady, s_high = d;  // alarms(s_high, d) within the level
+      if (alarms(steady, d) > kLevel) {
+        for (int i = 0; i < 30; ++i) {
+          const double middle = (s_low + s_high) / 2;
+          (alarms(middle, d) > kLevel ? s_low : s_high) = middle;
+        }
+      } else {
+        s_high = steady;
+      }
+      const double at_typical = s_high + (d - s_high) * typical / report::kMaxPhi;
+      if (at_typical < best) {
+        best = at_typical;
+        low = s_high;
+        high = d;
+      }
+    }
+    steady = low;
+    std::printf("Calibrated{%zu, %.3f, %.3f},\n", n, steady, high);
     std::fflush(stdout);
   }
 }

@@ -18,18 +18,21 @@ ODD = 3.0
 TRIM = 3.0
 
 root = Path(__file__).resolve().parents[2]
-table = [(int(n), float(t)) for n, t in
-         re.findall(r"Calibrated\{(\d+), ([0-9.]+)\}", (root / "report/changes_thresholds.inc").read_text())]
+table = [(int(n), float(steady), float(drifting)) for n, steady, drifting in
+         re.findall(r"Calibrated\{(\d+), ([0-9.]+), ([0-9.]+)\}",
+                    (root / "report/changes_thresholds.inc").read_text())]
 
 
-def threshold(n):
-    lengths = [m for m, _ in table]
+def threshold(n, phi):
+    def at(row):
+        return row[1] + (row[2] - row[1]) * phi / MAX_PHI
+    lengths = [row[0] for row in table]
     i = np.searchsorted(lengths, n)
     if i == len(table):
-        return table[-1][1]
+        return at(table[-1])
     if table[i][0] == n or i == 0:
-        return table[i][1]
-    return max(table[i][1], table[i - 1][1])
+        return at(table[i])
+    return max(at(table[i]), at(table[i - 1]))
 
 
 def lag_variance(x, lag):
@@ -72,7 +75,7 @@ def search(series):
     x = np.log(np.asarray(series, dtype=float))
     sigma, phi, tau = noise(x)
     y = damp(x, sigma)
-    limit = threshold(len(x))
+    limit = threshold(len(x), phi)
     places, pending = [], [(0, len(x))]
     while pending:
         lo, hi = pending.pop()

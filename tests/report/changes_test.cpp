@@ -68,9 +68,10 @@ TEST(Changes, NoneLookedForInShortOrConstantSeries) {
 }
 
 TEST(Changes, ThresholdsCoverEveryLength) {
-  double previous = change_threshold(kMinChangeBatches);
+  double previous = change_threshold(kMinChangeBatches, 0);
   for (std::size_t n = kMinChangeBatches; n <= kMaxChangeBatches; n += n / 7 + 1) {
-    const double t = change_threshold(n);
+    const double t = change_threshold(n, 0), drifting = change_threshold(n, kMaxPhi);
+    EXPECT_LE(t, drifting) << n;
     EXPECT_GT(t, 3) << n;
     EXPECT_LT(t, n < 12 ? 20 : 7) << n;
     EXPECT_LE(t, previous + 0.5) << n;  // short series' noise is least certain
