@@ -42,19 +42,23 @@ std::string text_at(const Json& object, const char* name) {
   return value->is_string() ? value->get<std::string>() : value->dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+// Each fact as a name is shown: a control or a byte that is not UTF-8
+// would break a line of text or a row of a table.
+std::string fact_at(const Json& object, const char* name) { return runtime::displayable(text_at(object, name)); }
+
 MachineFacts facts_of(const Json& run) {
   MachineFacts facts;
-  facts.version = text_at(run, key::kVersion);
+  facts.version = fact_at(run, key::kVersion);
   if (const Json* system = member(run, key::kSystem); system != nullptr && system->is_object()) {
-    facts.cpu = text_at(*system, key::kCpu);
-    facts.logical_cpus = text_at(*system, key::kLogicalCpus);
-    facts.os = text_at(*system, key::kOs);
-    facts.kernel = text_at(*system, key::kKernel);
-    facts.governor = text_at(*system, key::kGovernor);
+    facts.cpu = fact_at(*system, key::kCpu);
+    facts.logical_cpus = fact_at(*system, key::kLogicalCpus);
+    facts.os = fact_at(*system, key::kOs);
+    facts.kernel = fact_at(*system, key::kKernel);
+    facts.governor = fact_at(*system, key::kGovernor);
   }
   if (const Json* build = member(run, key::kBuild); build != nullptr && build->is_object()) {
     facts.build =
-        text_at(*build, key::kCompiler) + ", " + text_at(*build, key::kTarget) + ", " + text_at(*build, key::kType);
+        fact_at(*build, key::kCompiler) + ", " + fact_at(*build, key::kTarget) + ", " + fact_at(*build, key::kType);
   }
   return facts;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -254,6 +255,47 @@ TEST(Report, HostileLinesThroughEveryFormat) {
       EXPECT_EQ(table.size(), r->machines.size() + 2);
     }
   }
+}
+
+// A machine's facts as its log holds them, controls and bytes that are not
+// printable among them: a change's facts are shown as names are, so that no
+// line of text or row of Markdown breaks.
+TEST(Report, HostileFactsOfAChange) {
+  const char* name = "facts.jsonl";
+  constexpr std::array kNoise = {3, -2, 5, 0, -4, 1, -1, 4, -3, 2, 0, -5};
+  {
+    std::ofstream file(name, std::ios::binary);
+    for (int b = 0; b < 12; ++b) {
+      const double figure = (b < 6 ? 1000.0 : 500.0) * (1 + 0.01 * kNoise[b]);
+      file << R"({"pibench":"1.1.0","identifier":"m","digits":1000,"batch":"b)" << b << R"(","start":"2026-12-01T00:)"
+           << 10 + b << R"(:00Z","precise_figure":)" << figure << R"(,"result":"correct","system":{"kernel":")"
+           << (b < 6 ? "a\\nb" : "c\\u0001\\u0085") << "\"}}\n";
+    }
+  }
+  report::Runs runs;
+  {
+    runtime::FileUnit file;
+    ASSERT_TRUE(file.open_for_reading(name));
+    ASSERT_TRUE(report::read_runs(file, runs));
+  }
+  std::remove(name);
+  const report::Report r = *report::summarise(runs, std::nullopt);
+  ASSERT_TRUE(r.machines[0].history);
+  ASSERT_EQ(r.machines[0].history->changes.size(), 1U);
+  const std::string text = report::render(r, report::Format::kText);
+  EXPECT_NE(text.find("kernel a\xEF\xBF\xBD"
+                      "b -> c\xEF\xBF\xBD\xEF\xBF\xBD\n"),
+            std::string::npos)
+      << text;
+  const std::string markdown = report::render(r, report::Format::kMarkdown);
+  for (const std::string& out : {text, markdown}) {
+    EXPECT_EQ(out.find('\x01'), std::string::npos);
+    EXPECT_EQ(out.find("\xC2\x85"), std::string::npos);
+  }
+  EXPECT_NE(markdown.find("a\xEF\xBF\xBD"
+                          "b"),
+            std::string::npos)
+      << markdown;
 }
 
 // An older log's start in the forms it was written in: an offset or "Z",
