@@ -34,10 +34,11 @@ std::string skipped_text(std::int64_t lines) {
 
 std::string changes_text(const Report& r) {
   std::string lines;
-  bool short_rows = false;
+  bool short_rows = false, long_rows = false;
   for (const MachineSummary& m : r.machines) {
     if (!m.history) continue;
     short_rows = short_rows || !m.history->searched;
+    long_rows = long_rows || m.history->batches.size() > kMaxChangeBatches;
     for (const RowChange& c : m.history->changes) {
       lines +=
           "  " + m.machine + ", " + when_words(*m.history, c) + ": " + change_words(c) + "; " + facts_words(c) + "\n";
@@ -49,6 +50,9 @@ std::string changes_text(const Report& r) {
   }
   if (short_rows) {
     text += "Changes are looked for in rows of " + std::to_string(kMinChangeBatches) + " batches or more.\n";
+  }
+  if (long_rows) {
+    text += "Changes are looked for in a row's latest " + std::to_string(kMaxChangeBatches) + " batches.\n";
   }
   return text;
 }

@@ -179,4 +179,22 @@ TEST(History, TimesAsTheFormatsWriteThem) {
   EXPECT_EQ(report::iso_text(1796955199.7), "2026-12-11T02:13:19Z");
 }
 
+// A row longer than the search says that only its latest batches were
+// searched, rather than leaving its older changes out in silence.
+TEST(History, ALongRowSaysWhatWasSearched) {
+  for (const std::size_t n : {report::kMaxChangeBatches, report::kMaxChangeBatches + 1}) {
+    report::Runs runs;
+    report::simulation::Normal normal(5);
+    for (std::size_t b = 0; b < n; ++b) {
+      report::Run run{"m", 1000, 1000 * (1 + 0.01 * normal()), true, {}};
+      run.batch = std::to_string(b);
+      runs.add(run);
+    }
+    const std::string text = report::render(*report::summarise(std::move(runs), std::nullopt), report::Format::kText);
+    EXPECT_EQ(text.find("Changes are looked for in a row's latest 10000 batches.\n") != std::string::npos,
+              n > report::kMaxChangeBatches)
+        << n;
+  }
+}
+
 }  // namespace
