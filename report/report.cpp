@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <map>
 #include <optional>
+#include <regex>
 #include <set>
 
 #include "report/formats.hpp"
@@ -54,33 +54,22 @@ struct Arguments {
 };
 
 // "2026-12-10", "2026-12-10T14:02", "2026-12-10T14:02:05", with "Z" or an
-// offset "+01:00" after a time: UTC when none is given.
+// offset "+01:00" after a time: UTC when none is given. Digits exactly where
+// the form has them, nothing else.
 std::optional<double> since_seconds(const std::string& text) {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, used = 0;
-  if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &year, &month, &day, &used) != 3 || used != 10) return std::nullopt;
-  std::string rest = text.substr(10);
-  if (!rest.empty()) {
-    int more = 0;
-    if (std::sscanf(rest.c_str(), "T%2d:%2d%n", &hour, &minute, &more) != 2 || more != 6) return std::nullopt;
-    rest = rest.substr(6);
-    if (rest.size() >= 3 && rest[0] == ':') {
-      if (std::sscanf(rest.c_str(), ":%2d%n", &second, &more) != 1 || more != 3) return std::nullopt;
-      rest = rest.substr(3);
-    }
-  }
-  double offset = 0;
-  if (!rest.empty() && rest != "Z") {
-    int offset_hours = 0, offset_minutes = 0, more = 0;
-    if (text.size() == 10 || (rest[0] != '+' && rest[0] != '-') ||
-        std::sscanf(rest.c_str() + 1, "%2d:%2d%n", &offset_hours, &offset_minutes, &more) != 2 || more != 5 ||
-        rest.size() != 6) {
-      return std::nullopt;
-    }
-    offset = (rest[0] == '-' ? -1 : 1) * (offset_hours * 3600.0 + offset_minutes * 60.0);
-  }
-  const std::chrono::year_month_day date{std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
-                                         std::chrono::day(static_cast<unsigned>(day))};
-  if (!date.ok() || hour > 23 || minute > 59 || second > 60) return std::nullopt;
+  static const std::regex kForm(
+      R"((\d{4})-(\d{2})-(\d{2})(?:T(\d{2}):(\d{2})(?::(\d{2}))?(Z|([+-])(\d{2}):(\d{2}))?)?)");
+  std::smatch m;
+  if (!std::regex_match(text, m, kForm)) return std::nullopt;
+  const auto number = [&](std::size_t group) { return m[group].matched ? std::stoi(m[group].str()) : 0; };
+  const int hour = number(4), minute = number(5), second = number(6), offset_hours = number(9),
+            offset_minutes = number(10);
+  const std::chrono::year_month_day date{std::chrono::year(number(1)),
+                                         std::chrono::month(static_cast<unsigned>(number(2))),
+                                         std::chrono::day(static_cast<unsigned>(number(3)))};
+  if (!date.ok() || hour > 23 || minute > 59 || second > 60 || offset_hours > 23 || offset_minutes > 59)
+    return std::nullopt;
+  const double offset = (m[8] == "-" ? -1 : 1) * (offset_hours * 3600.0 + offset_minutes * 60.0);
   return static_cast<double>(std::chrono::sys_days(date).time_since_epoch().count()) * 86400 + hour * 3600.0 +
          minute * 60.0 + second - offset;
 }

@@ -76,7 +76,10 @@ TEST(History, FailOnChangeAlertsOnce) {
     EXPECT_EQ(r.exit_status, status) << since << r.err;
     EXPECT_NE(r.out.find("Changes in a machine's level"), std::string::npos);
   }
-  for (const std::string bad : {"yesterday", "2026-13-01", "2026-12-10T25:00", "2026-12-10+01:00"}) {
+  // Anything but digits where the form has them, or an offset of a day.
+  for (const std::string bad :
+       {"yesterday", "2026-13-01", "2026-12-10T25:00", "2026-12-10+01:00", "+026-12-10", "2026-12- 1",
+        "2026-12-10T02:14+99:99", "2026-12-10T02:14+24:00", "2026-12-10T02:14:5"}) {
     RunOptions o;
     o.arguments = {"--report", "--fail-on-change", bad, file};
     EXPECT_EQ(run_program(dir, "", o).exit_status, 2) << bad;
