@@ -9,10 +9,23 @@ namespace report {
 
 History make_history(std::vector<HistoryBatch> batches) {
   History history;
-  // In the order read when a batch does not tell when it started.
-  if (std::all_of(batches.begin(), batches.end(), [](const HistoryBatch& b) { return b.start.has_value(); })) {
-    std::stable_sort(batches.begin(), batches.end(),
-                     [](const HistoryBatch& a, const HistoryBatch& b) { return *a.start < *b.start; });
+  // By start; a batch that does not tell when it started keeps its place
+  // after the batch read before it (before the first that tells, when none
+  // before it does), so that one such batch does not leave the rest as read.
+  const auto timed = std::find_if(batches.begin(), batches.end(), [](const HistoryBatch& b) { return b.start; });
+  if (timed != batches.end()) {
+    std::vector<std::pair<double, std::size_t>> order;
+    order.reserve(batches.size());
+    double key = *timed->start;
+    for (std::size_t i = 0; i < batches.size(); ++i) {
+      if (batches[i].start) key = *batches[i].start;
+      order.emplace_back(key, i);
+    }
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<HistoryBatch> sorted;
+    sorted.reserve(batches.size());
+    for (const auto& [start, i] : order) sorted.push_back(std::move(batches[i]));
+    batches = std::move(sorted);
   }
   std::vector<double> logs;
   logs.reserve(batches.size());

@@ -38,7 +38,7 @@ struct RowChange {
 };
 
 struct History {
-  std::vector<HistoryBatch> batches;  // in time order; as read when one has no start
+  std::vector<HistoryBatch> batches;  // in time order; one without a start after the one read before it
   bool searched = false;              // false below kMinChangeBatches batches
   std::vector<RowChange> changes;     // in time order
   // The first batch of the current level: after the last change, else 0.

@@ -197,4 +197,23 @@ TEST(History, ALongRowSaysWhatWasSearched) {
   }
 }
 
+// A log read newest first in which one batch does not tell when it
+// started: the rest are still put in time order, so that a machine that
+// slowed is not said to have sped up.
+TEST(History, ABatchWithoutAStartLeavesTheRestInTimeOrder) {
+  report::simulation::Normal normal(7);
+  std::vector<report::HistoryBatch> read;
+  for (int b = 11; b >= 0; --b) {
+    const double median = (b < 6 ? 1000 : 800) * (1 + 0.01 * normal());
+    read.push_back(report::HistoryBatch{b == 11 ? std::nullopt : std::optional<double>(3600.0 * b), 3, median, nullptr,
+                                        read.size()});
+  }
+  const report::History h = report::make_history(std::move(read));
+  ASSERT_EQ(h.changes.size(), 1U);
+  EXPECT_EQ(h.changes[0].after, 6U);
+  EXPECT_NEAR(h.changes[0].ratio, 0.8, 0.03);
+  EXPECT_EQ(h.batches[0].start, 0.0);
+  EXPECT_EQ(h.batches[11].start, 3600.0 * 10);
+}
+
 }  // namespace
