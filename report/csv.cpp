@@ -24,8 +24,9 @@ std::string csv_field(const std::string& text) {
 void write_csv(const Report& r, const Sink& out) {
   // The changes' columns only where a row was long enough to have one, so
   // that a report of record files keeps its columns.
-  const bool histories = std::any_of(r.machines.begin(), r.machines.end(),
-                                     [](const MachineSummary& m) { return m.history && m.history->searched; });
+  const bool histories = std::any_of(r.machines.begin(), r.machines.end(), [](const MachineSummary& m) {
+    return m.history && m.history->batches.size() >= kMinChangeBatches;
+  });
   std::vector<Column> shown;
   for (const Column& c : columns()) {
     const std::string_view key = c.key;

@@ -129,7 +129,9 @@ void write_html(const Report& r, const Sink& out) {
     }
     out("</figure>\n" + (changes.empty() ? "<p class=\"note\">" +
                                                xml_text(m.history->searched ? "No change found."
-                                                                            : "Too few batches to look for a change.") +
+                                                        : m.history->batches.size() >= kMinChangeBatches
+                                                            ? "Its batch medians are all equal: no change to find."
+                                                            : "Too few batches to look for a change.") +
                                                "</p>\n"
                                          : "<ul class=\"changes\">" + changes + "</ul>\n"));
   }

@@ -34,10 +34,12 @@ std::string skipped_text(std::int64_t lines) {
 
 std::string changes_text(const Report& r) {
   std::string lines;
-  bool short_rows = false, long_rows = false;
+  bool short_rows = false, flat_rows = false, long_rows = false;
   for (const MachineSummary& m : r.machines) {
     if (!m.history) continue;
-    short_rows = short_rows || !m.history->searched;
+    const bool enough = m.history->batches.size() >= kMinChangeBatches;
+    short_rows = short_rows || !enough;
+    flat_rows = flat_rows || (enough && !m.history->searched);
     long_rows = long_rows || m.history->batches.size() > kMaxChangeBatches;
     for (const RowChange& c : m.history->changes) {
       lines +=
@@ -51,6 +53,7 @@ std::string changes_text(const Report& r) {
   if (short_rows) {
     text += "Changes are looked for in rows of " + std::to_string(kMinChangeBatches) + " batches or more.\n";
   }
+  if (flat_rows) text += "A row whose batch medians are all equal has no change to find.\n";
   if (long_rows) {
     text += "Changes are looked for in a row's latest " + std::to_string(kMaxChangeBatches) + " batches.\n";
   }

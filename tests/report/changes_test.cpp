@@ -216,4 +216,21 @@ TEST(History, ABatchWithoutAStartLeavesTheRestInTimeOrder) {
   EXPECT_EQ(h.batches[11].start, 3600.0 * 10);
 }
 
+// A row long enough whose batches all measured the same is not called too
+// short: the text, the page and CSV's columns say it has nothing to find.
+TEST(History, ARowWithoutVariationIsNotCalledShort) {
+  report::Runs runs;
+  for (int b = 0; b < 6; ++b) {
+    report::Run run{"m", 1000, 1000, true, {}};
+    run.batch = std::to_string(b);
+    runs.add(run);
+  }
+  const report::Report r = *report::summarise(std::move(runs), std::nullopt);
+  const std::string text = report::render(r, report::Format::kText);
+  EXPECT_NE(text.find("A row whose batch medians are all equal has no change to find.\n"), std::string::npos);
+  EXPECT_EQ(text.find("Changes are looked for in rows of"), std::string::npos) << text;
+  EXPECT_NE(report::render(r, report::Format::kHtml).find("no change to find."), std::string::npos);
+  EXPECT_NE(report::render(r, report::Format::kCsv).find(",changes,newest_change\n"), std::string::npos);
+}
+
 }  // namespace
