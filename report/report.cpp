@@ -181,12 +181,16 @@ void run_report(const std::vector<std::string>& arguments) {
         *report, a.format, [&](std::string_view piece) { output(piece); }, runtime::console_columns(kTextColumns));
   }
   output.flush();
-  // A change whose first batch after it started at or after the time asked.
+  // A change whose first batch after it started at or after the time asked;
+  // for a batch without a start, the next that has one, else the last before.
   if (a.fail_on_change) {
     for (const MachineSummary& m : report->machines) {
       if (!m.history) continue;
+      const auto& batches = m.history->batches;
       for (const RowChange& c : m.history->changes) {
-        const std::optional<double>& start = m.history->batches[c.after].start;
+        std::optional<double> start;
+        for (std::size_t b = c.after; b < batches.size() && !start; ++b) start = batches[b].start;
+        for (std::size_t b = c.after; b > 0 && !start; --b) start = batches[b - 1].start;
         if (start && *start >= *a.fail_on_change) runtime::exit_with_status(3);
       }
     }

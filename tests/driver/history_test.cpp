@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -76,6 +77,21 @@ TEST(History, FailOnChangeAlertsOnce) {
     EXPECT_EQ(r.exit_status, status) << since << r.err;
     EXPECT_NE(r.out.find("Changes in a machine's level"), std::string::npos);
   }
+  // The first batch after the change with no start: the next batch's tells.
+  std::ifstream in(file);
+  std::ofstream undated(dir.path() / "undated.jsonl");
+  const auto first_after = row["changes"][1]["after_batch"].get<std::size_t>();  // from 0, as the file has them
+  std::vector<std::string> batches;
+  for (std::string line; std::getline(in, line);) {
+    nlohmann::json run = nlohmann::json::parse(line);
+    if (batches.empty() || batches.back() != run["batch"]) batches.push_back(run["batch"]);
+    if (batches.size() == first_after + 1) run.erase("start");
+    undated << run.dump() << '\n';
+  }
+  undated.close();
+  RunOptions o;
+  o.arguments = {"--report", "--fail-on-change", second.substr(0, 19), (dir.path() / "undated.jsonl").string()};
+  EXPECT_EQ(run_program(dir, "", o).exit_status, 3);
   // Anything but digits where the form has them, or an offset of a day.
   for (const std::string bad :
        {"yesterday", "2026-13-01", "2026-12-10T25:00", "2026-12-10+01:00", "+026-12-10", "2026-12- 1",
